@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The program's title in captions and message boxes. Qt's display name stays unset, so window
+// managers show the caption as the program sets it.
+inline QString ApplicationTitle()
+{
+    return QStringLiteral("Ombrel");
+}
+
+// The maker's name and web address, shown by the logo and the published protocol.
+inline QString MakerBrand()
+{
+    return QStringLiteral("Korvell");
+}
+inline QString MakerWebAddress()
+{
+    return QStringLiteral("https://korvell.example/");
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ombrel needs to build, run and test, and only
+# those that are missing. Runs apt-get as root or through sudo.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config clang-format
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    qt6-serialport-dev qt6-multimedia-dev
+    libxlsxwriter-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-liberation fonts-dejavu-core
+    xdg-utils unzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=()
+elif command -v sudo >/dev/null; then
+    sudo=(sudo)
+else
+    echo "Please install as root: apt-get install ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

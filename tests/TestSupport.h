@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QLocale>
+#include <QString>
+
+#include <ostream>
+
+// Lets GoogleTest print Qt values in failure messages.
+void PrintTo(const QString &text, std::ostream *os);
+void PrintTo(const QColor &color, std::ostream *os);
+
+// Sets the default locale for one scope and restores the previous one.
+class LocaleScope
+{
+public:
+    explicit LocaleScope(const QLocale &locale)
+        : m_saved(QLocale())
+    {
+        QLocale::setDefault(locale);
+    }
+    ~LocaleScope() { QLocale::setDefault(m_saved); }
+    LocaleScope(const LocaleScope &) = delete;
+    LocaleScope &operator=(const LocaleScope &) = delete;
+
+private:
+    QLocale m_saved;
+};
+
+// The colour of one pixel of an image, without alpha.
+QColor pixelAt(const QImage &image, int x, int y);

@@ -1,0 +1,171 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolButton;
+class TBitBtnWithColor;
+class TDigit;
+class TFDlgYesNo;
+class TLed;
+class TSortGrid;
+
+// The main window: lane displays, race control, rider selectors and the results protocol.
+// Run state lives in the controls themselves: a lane runs while its STOPP button is enabled, a run
+// is in progress while Clock is active, the light-barrier START is armed while Led1 is green.
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // The confirmation box is created after the main window and handed in.
+    void setYesNoDialog(TFDlgYesNo *dialog) { FDlgYesNo = dialog; }
+
+    // Runs the file dialogs modally; tests answer them instead.
+    std::function<int(QFileDialog &)> execFileDialog;
+
+    // Panels and controls, named as the operators' manual and the tests know them.
+    QFrame *PanelTop = nullptr;
+    QToolButton *bHelp = nullptr;
+    QToolButton *bCFG = nullptr;
+    QToolButton *bBeenden = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label8 = nullptr, *Label5 = nullptr, *Label6 = nullptr;
+    QLabel *PanelDate = nullptr;
+    QFrame *PanelTimer = nullptr;
+    QFrame *PanelT1 = nullptr;
+    QFrame *PanelT2 = nullptr;
+    QFrame *Panel7 = nullptr;
+    QFrame *Panel5 = nullptr;
+    QFrame *PanelLE = nullptr;
+    QFrame *PanelRI = nullptr;
+    QFrame *Panel6 = nullptr;
+    QComboBox *cbMode = nullptr;
+    TLed *Led1 = nullptr;
+    TBitBtnWithColor *bSTART = nullptr;
+    TBitBtnWithColor *bFSTART = nullptr;
+    TBitBtnWithColor *bSTOP1 = nullptr;
+    TBitBtnWithColor *bSTOP2 = nullptr;
+    TBitBtnWithColor *bRESET = nullptr;
+    TBitBtnWithColor *BitBtnWithColor1 = nullptr;
+    TDigit *Digit[2][5] = {};
+    QFrame *Panel = nullptr;
+    QFrame *PanelLL = nullptr;
+    QFrame *PanelRR = nullptr;
+    QComboBox *cbBuhn1 = nullptr;
+    QComboBox *cbBuhn2 = nullptr;
+    QFrame *Panel3 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QToolButton *sbLoad = nullptr, *sbSave = nullptr, *sbGramoty = nullptr, *sbPrint = nullptr;
+    QToolButton *sb1 = nullptr, *sb2 = nullptr;
+    QToolButton *sbExcel = nullptr, *sbHTML = nullptr, *sbCLS = nullptr;
+    QLabel *Notice = nullptr;
+    TSortGrid *SortGrid1 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *Zeileentfernen1 = nullptr, *AUS1 = nullptr;
+
+    // The hidden menu: shortcuts only.
+    QAction *mStart = nullptr, *mFStart = nullptr, *mSTOP1 = nullptr, *mStop2 = nullptr, *mReset = nullptr;
+    QAction *BlockLS1 = nullptr, *EinstellunGen1 = nullptr, *Hilfe1 = nullptr, *Drucker1 = nullptr;
+    QAction *Beenden1 = nullptr, *mHilfe = nullptr;
+
+    QTimer *Clock = nullptr;
+    QTimer *TimerDate = nullptr;
+    QTimer *TimerGesperrt1 = nullptr;
+    QTimer *TimerGesperrt2 = nullptr;
+
+    quint32 StartTick = 0;
+
+    // Race control. The stamped variants take a tick reading made where the signal arrived.
+    void mStartClick();
+    void startRun(quint32 tick);
+    void mSTOPClick(int lane);
+    void stopLane(int lane, quint32 tick);
+    void mFStartClick();
+    void mResetClick(bool byOperator);
+    void Led1Click();
+    void cbModeChange();
+    void ClockTimer();
+    void ShowLaneTime(int lane, qint64 ms);
+    static QString FormatLaneTime(qint64 ms);
+    void SetRunHotKeys(bool on);
+    void AfterLaneStop();
+
+    // Results protocol.
+    bool EnterLaneTime(int lane, const QString &timeText);
+    void RankProtocol();
+    void UpdateProtocolControls();
+    void AdvanceRiders();
+    void cbBuhnChange();
+    void sb1Click(int lane);
+    void SortGrid1RowSelected();
+    void SortGrid1DblClick();
+    void sbCLSClick();
+    void Zeileentfernen1Click();
+    void AUS1Click();
+    int SelectedRiderIndex() const;
+
+    // Protocol files.
+    void sbSaveClick();
+    void sbLoadClick();
+    bool SaveTextProtocol(const QString &path);
+    void LoadProtocol(const QString &path);
+    static QString DefaultProtocolName();
+    QString ProtocolName() const { return m_protocolName; }
+    QString autoSavePath() const;
+    QString runLogPath() const;
+    QString openFilter() const;
+    QString saveFilter() const;
+    int saveFilterIndex() const { return m_saveFilterIndex; }
+
+    // Top bar.
+    void TimerDateTimer();
+    void bHelpClick();
+    void bExitClick();
+    void Drucker1Click();
+    void Label5Click();
+
+    // Shows a message in the notice strip above the protocol without taking the focus.
+    void showNotice(const QString &text);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildTopBar();
+    void buildTimerArea();
+    void buildSelectorBar();
+    void buildToolBar();
+    void buildGrid();
+    void buildHiddenMenu();
+    void FormCreate();
+    void FormResize();
+    void Panel7Resize();
+    void PanelResize();
+    void SortGrid1GetCellFormat(int col, int row, struct TFormatOptions &format);
+    void fillSelectors();
+    int selectedNumber(const QComboBox *selector) const;
+    void selectNumber(QComboBox *selector, int number);
+    void appendRunLog(int lane, int number, const QString &timeText);
+    bool writeProtocolFile(const QString &path, const QByteArray &bytes, QString *error);
+    void removeCurrentRow(bool rerankOnly);
+
+    TFDlgYesNo *FDlgYesNo = nullptr;
+    QString m_helpFile;
+    QString m_fileTypeCsv, m_fileTypeHtml, m_fileTypeText;
+    int m_saveFilterIndex = 2;
+    QString m_lastFolder;
+    QString m_protocolName; // base name of the last loaded start list
+};

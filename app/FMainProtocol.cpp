@@ -1,0 +1,359 @@
+// The results protocol on the main window: lane times into riders' rows, ranking, the rider
+// selectors, row removal, and the protocol files.
+#include "FMain.h"
+
+#include "AnsiCodec.h"
+#include "AppPaths.h"
+#include "AtomicFile.h"
+#include "Brand.h"
+#include "ButtonWithColor.h"
+#include "DlgYesNo.h"
+#include "Graphics.h"
+#include "ProtocolFiles.h"
+#include "ResultsTable.h"
+#include "SortGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace Results;
+
+void TFormMain::buildGrid()
+{
+    SortGrid1 = new TSortGrid(this);
+    SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setPixelSize(16);
+    SortGrid1->setFont(courier);
+    SortGrid1->setDefaultRowHeight(20);
+    SortGrid1->setColCount(ColumnCount);
+    SortGrid1->setRowCount(2);
+    SortGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SortGrid1->setTag(-1);
+    TSortOptions &options = SortGrid1->SortOptions();
+    options.CanSort = true;
+    options.SortCol = ColTime;
+    options.SortDirection = sdAscending;
+    options.SortCaseSensitive = false;
+    options.SortStyle = ssAutomatic;
+    SortGrid1->setAlignmentHorz(Qt::AlignLeft);
+    SortGrid1->setAlignmentVert(taMiddle);
+    installSortStyles(*SortGrid1);
+    SortGrid1->OnGetCellFormat = [this](TSortGrid *, int col, int row, TGridDrawState,
+                                        TFormatOptions &format) { SortGrid1GetCellFormat(col, row, format); };
+    connect(SortGrid1, &TSortGrid::OnRowSelected, this, &TFormMain::SortGrid1RowSelected);
+    connect(SortGrid1, &TSortGrid::OnDblClick, this, &TFormMain::SortGrid1DblClick);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Zeileentfernen1 = PopupMenu1->addAction(QStringLiteral("Zeile entfernen"));
+    Zeileentfernen1->setObjectName(QStringLiteral("Zeileentfernen1"));
+    AUS1 = PopupMenu1->addAction(QStringLiteral("AUS"));
+    AUS1->setObjectName(QStringLiteral("AUS1"));
+    connect(Zeileentfernen1, &QAction::triggered, this, &TFormMain::Zeileentfernen1Click);
+    connect(AUS1, &QAction::triggered, this, &TFormMain::AUS1Click);
+    SortGrid1->setPopupMenu(PopupMenu1);
+    SortGrid1->viewport()->installEventFilter(this); // "Name" takes the width the others leave
+}
+
+void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions &format)
+{
+    if (row < 1)
+        return;
+    format.AlignmentHorz =
+        (col == ColNr || col == ColTime || col == ColPlace) ? Qt::AlignRight : Qt::AlignLeft;
+    if (cbMode->currentIndex() != 1)
+        return;
+    const int number = startNumber(SortGrid1->Cells(ColNr, row));
+    if (number >= 0 && (number == selectedNumber(cbBuhn1) || number == selectedNumber(cbBuhn2)))
+        format.FontColor = toQColor(clRed);
+}
+
+int TFormMain::selectedNumber(const QComboBox *selector) const
+{
+    if (selector->currentIndex() < 0)
+        return -1;
+    bool ok = false;
+    const int number = selector->currentData().toInt(&ok);
+    return ok ? number : -1;
+}
+
+void TFormMain::selectNumber(QComboBox *selector, int number)
+{
+    const int index = number < 0 ? -1 : selector->findData(number);
+    if (index >= 0)
+        selector->setCurrentIndex(index);
+}
+
+bool TFormMain::EnterLaneTime(int lane, const QString &timeText)
+{
+    QComboBox *selector = lane == 1 ? cbBuhn1 : cbBuhn2;
+    const int number = selectedNumber(selector);
+    const bool entered = Results::EnterLaneTime(*SortGrid1, number, timeText);
+    appendRunLog(lane, number, timeText);
+    if (!entered) {
+        showNotice(QStringLiteral("Die Zeit %1 von Bahn %2 fand keine Zeile im Protokoll (Startnummer %3). "
+                                  "Sie steht im Laufprotokoll %4.")
+                       .arg(timeText)
+                       .arg(lane)
+                       .arg(number < 0 ? QStringLiteral("?") : QString::number(number),
+                            QDir::toNativeSeparators(runLogPath())));
+    }
+    UpdateProtocolControls();
+    return entered;
+}
+
+void TFormMain::appendRunLog(int lane, int number, const QString &timeText)
+{
+    QString rider;
+    QString horse;
+    const int row = rowOfStartNumber(*SortGrid1, number);
+    if (row >= 0) {
+        rider = SortGrid1->Cells(ColName, row);
+        horse = SortGrid1->Cells(ColHorse, row);
+    } else {
+        rider = (lane == 1 ? cbBuhn1 : cbBuhn2)->currentText().trimmed();
+    }
+    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                         u'\t' + QString::number(lane) + u'\t' +
+                         (number < 0 ? QString() : QString::number(number)) + u'\t' + rider + u'\t' + horse +
+                         u'\t' + timeText + QStringLiteral("\r\n");
+    const QByteArray bytes = toAnsi(line);
+    QFile log(runLogPath());
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(bytes) != bytes.size() ||
+        !log.flush())
+        showNotice(QStringLiteral("Das Laufprotokoll %1 kann nicht geschrieben werden: %2")
+                       .arg(QDir::toNativeSeparators(log.fileName()), log.errorString()));
+}
+
+QString TFormMain::autoSavePath() const
+{
+    return writablePath(programSiblingPath(QStringLiteral(".txt")));
+}
+
+QString TFormMain::runLogPath() const
+{
+    return writablePath(programSiblingPath(QStringLiteral("-Laeufe.log")));
+}
+
+void TFormMain::RankProtocol()
+{
+    Results::RankProtocol(*SortGrid1);
+}
+
+void TFormMain::UpdateProtocolControls()
+{
+    const bool startOk = startAvailable(cbBuhn1->count(), cbBuhn2->count(), cbBuhn1->currentIndex(),
+                                        cbBuhn2->currentIndex(), Clock->isActive());
+    bSTART->setEnabled(startOk);
+    bSTART->setColor(startOk ? clGreen : clBtnFace);
+    mStart->setEnabled(startOk);
+    const bool entries = hasEntries(*SortGrid1);
+    for (QToolButton *button : {sbSave, sbExcel, sbHTML, sbPrint, sbGramoty})
+        button->setEnabled(entries);
+    sbCLS->setEnabled(startOk && entries);
+}
+
+void TFormMain::AdvanceRiders()
+{
+    const RiderPair next = Results::AdvanceRiders({cbBuhn1->currentIndex(), cbBuhn2->currentIndex()},
+                                                  cbBuhn1->count(), cbBuhn2->count());
+    cbBuhn1->setCurrentIndex(next.lane1 < cbBuhn1->count() ? next.lane1 : -1);
+    cbBuhn2->setCurrentIndex(next.lane2 < cbBuhn2->count() ? next.lane2 : -1);
+}
+
+void TFormMain::cbBuhnChange()
+{
+    UpdateProtocolControls();
+    SortGrid1->viewport()->update();
+}
+
+int TFormMain::SelectedRiderIndex() const
+{
+    return SortGrid1->Tag();
+}
+
+void TFormMain::SortGrid1RowSelected()
+{
+    const int row = SortGrid1->Row();
+    const int number =
+        row >= 1 && row < SortGrid1->RowCount() ? startNumber(SortGrid1->Cells(ColNr, row)) : -1;
+    SortGrid1->setTag(number < 0 ? -1 : number - 1);
+    // A lane can take the rider only when its selector lists that start number.
+    sb1->setEnabled(bCFG->isEnabled() && number >= 0 && cbBuhn1->findData(number) >= 0);
+    sb2->setEnabled(bCFG->isEnabled() && number >= 0 && cbBuhn2->findData(number) >= 0);
+}
+
+void TFormMain::sb1Click(int lane)
+{
+    const int index = SelectedRiderIndex();
+    if (index < 0)
+        return;
+    selectNumber(lane == 1 ? cbBuhn1 : cbBuhn2, index + 1);
+    cbBuhnChange();
+}
+
+void TFormMain::SortGrid1DblClick()
+{
+    // During a run the double click would hand the coming time to another rider: not then.
+    if (cbMode->currentIndex() == 0 && bCFG->isEnabled())
+        sb1Click(1);
+}
+
+void TFormMain::sbCLSClick()
+{
+    if (!FDlgYesNo || !FDlgYesNo->ask(QStringLiteral("Zeile entfernen?")))
+        return;
+    const int row = SortGrid1->Row();
+    if (row < 1)
+        return;
+    for (int c = 0; c < SortGrid1->ColCount(); ++c)
+        SortGrid1->setCells(c, row, QString());
+    SortGrid1->DeleteRow(row);
+    RankProtocol();
+    SortGrid1->setRow(std::min(row, SortGrid1->RowCount() - 1));
+    UpdateProtocolControls();
+}
+
+void TFormMain::Zeileentfernen1Click()
+{
+    const int row = SortGrid1->Row();
+    if (row < 1)
+        return;
+    SortGrid1->DeleteRow(row);
+    RankProtocol();
+}
+
+void TFormMain::AUS1Click()
+{
+    const int row = SortGrid1->Row();
+    if (row < 1)
+        return;
+    SortGrid1->setCells(ColTime, row, QStringLiteral("AUS"));
+    SortGrid1->setCells(ColPlace, row, QString());
+    RankProtocol();
+}
+
+void TFormMain::fillSelectors()
+{
+    const QList<RiderItem> items = riderItems(*SortGrid1);
+    for (QComboBox *selector : {cbBuhn1, cbBuhn2}) {
+        selector->clear();
+        for (const RiderItem &item : items)
+            selector->addItem(item.text, item.number < 0 ? QVariant() : QVariant(item.number));
+    }
+    cbBuhn1->setEnabled(cbBuhn1->count() >= 1);
+    cbBuhn1->setCurrentIndex(cbBuhn1->count() >= 1 ? 0 : -1);
+    cbBuhn2->setEnabled(cbBuhn2->count() >= 2);
+    cbBuhn2->setCurrentIndex(cbBuhn2->count() >= 2 ? 1 : -1);
+}
+
+// ---- files ----
+
+QString TFormMain::DefaultProtocolName()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm"));
+}
+
+QString TFormMain::saveFilter() const
+{
+    return m_fileTypeCsv + QStringLiteral(" (*.csv);;") + m_fileTypeHtml + QStringLiteral(" (*.html);;") +
+           m_fileTypeText + QStringLiteral(" (*.txt)");
+}
+
+QString TFormMain::openFilter() const
+{
+    return m_fileTypeText + QStringLiteral(" (*.txt);;") + m_fileTypeCsv + QStringLiteral(" (*.csv);;") +
+           QStringLiteral("Alle Dateien (*)");
+}
+
+bool TFormMain::SaveTextProtocol(const QString &path)
+{
+    QString text;
+    for (int r = 0; r < SortGrid1->RowCount(); ++r) {
+        if (SortGrid1->Cells(ColNr, r).isEmpty())
+            continue;
+        text += ProtocolFormat::textLine(SortGrid1->Rows(r).mid(0, SortGrid1->ColCount()));
+    }
+    QString error;
+    if (writeFileAtomically(path, toAnsi(text), &error))
+        return true;
+    if (path == autoSavePath())
+        showNotice(QStringLiteral("Das Protokoll konnte nicht automatisch gesichert werden (%1): %2")
+                       .arg(QDir::toNativeSeparators(path), error));
+    return false;
+}
+
+void TFormMain::sbSaveClick()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = saveFilter().split(QStringLiteral(";;"));
+    dialog.setNameFilters(filters);
+    const int index = std::clamp(m_saveFilterIndex, 1, int(filters.size()));
+    dialog.selectNameFilter(filters[index - 1]);
+    static const QStringList suffixes = {QStringLiteral("csv"), QStringLiteral("html"),
+                                         QStringLiteral("txt")};
+    dialog.setDefaultSuffix(suffixes[index - 1]);
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&](const QString &filter) { dialog.setDefaultSuffix(suffixes.value(filters.indexOf(filter))); });
+    dialog.setDirectory(m_lastFolder);
+    dialog.selectFile(DefaultProtocolName());
+    const int result = execFileDialog ? execFileDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_saveFilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    const QString path = dialog.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
+    if (m_saveFilterIndex == 1) {
+        SortGrid1->SaveToFile(path);
+    } else if (!SaveTextProtocol(path)) {
+        QMessageBox::critical(this, ApplicationTitle(),
+                              QStringLiteral("Der Schreibfehler der Datei: ") + path);
+    }
+}
+
+void TFormMain::sbLoadClick()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(openFilter().split(QStringLiteral(";;")));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setDirectory(m_lastFolder);
+    const int result = execFileDialog ? execFileDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
+    LoadProtocol(path);
+    RankProtocol();
+    FormResize();
+}
+
+void TFormMain::LoadProtocol(const QString &path)
+{
+    QList<QStringList> rows;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        rows = ProtocolFormat::parseRows(fromAnsi(file.readAll()), ColumnCount);
+    if (rows.isEmpty())
+        rows.append(QStringList(ColumnCount, QString()));
+    SortGrid1->setRowCount(int(rows.size()) + 1);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        SortGrid1->setRows(int(i) + 1, rows[i]);
+    fillSelectors();
+    m_protocolName = QFileInfo(path).completeBaseName();
+    setWindowTitle(ApplicationTitle() + QStringLiteral(": ") + ProtocolName());
+    UpdateProtocolControls();
+}

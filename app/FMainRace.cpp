@@ -1,0 +1,213 @@
+// Race control: START, STOPP of each lane, false start, RESET, the running displays and the mode.
+#include "FMain.h"
+
+#include "AppPaths.h"
+#include "ButtonWithColor.h"
+#include "Dmn_led.h"
+#include "Graphics.h"
+#include "ResultsTable.h"
+#include "SortGrid.h"
+#include "Sound.h"
+#include "TickCount.h"
+#include "Udigit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+constexpr TColor DimDigit = 0x404040;
+
+// Elapsed milliseconds between two readings of the wrapping 32-bit counter.
+qint64 elapsedBetween(quint32 start, quint32 stop)
+{
+    return qint32(stop - start);
+}
+
+} // namespace
+
+void TFormMain::mStartClick()
+{
+    startRun(GetTickCount());
+}
+
+void TFormMain::startRun(quint32 tick)
+{
+    StartTick = tick;
+    bFSTART->show();
+    Clock->start();
+    cbBuhn1->setEnabled(false);
+    cbBuhn2->setEnabled(false);
+    bCFG->setEnabled(false);
+    Led1->setKind(lkRed);
+    sbLoad->setEnabled(false);
+    bSTART->setEnabled(false);
+    bSTART->setColor(clBtnFace);
+    mStart->setEnabled(false);
+    bFSTART->setEnabled(true);
+    mFStart->setEnabled(true);
+    bRESET->setEnabled(false);
+    mReset->setEnabled(false);
+    for (auto [button, item] : {std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2}}) {
+        button->setEnabled(true);
+        button->setColor(clRed);
+        item->setEnabled(true);
+    }
+    sb1->setEnabled(false);
+    sb2->setEnabled(false);
+    SetRunHotKeys(true);
+    Notice->hide();
+    bFSTART->setFocus();
+    UpdateProtocolControls();
+}
+
+void TFormMain::mSTOPClick(int lane)
+{
+    stopLane(lane, GetTickCount());
+}
+
+void TFormMain::stopLane(int lane, quint32 tick)
+{
+    QAction *item = lane == 0 ? mSTOP1 : mStop2;
+    TBitBtnWithColor *button = lane == 0 ? bSTOP1 : bSTOP2;
+    if (lane < 0 || lane > 1 || !item->isEnabled())
+        return; // a lane stops at most once per run
+
+    const qint64 elapsed = elapsedBetween(StartTick, tick);
+    playSoundAsync(QStringLiteral("4.wav"));
+    button->setEnabled(false);
+    button->setColor(clBtnFace);
+    item->setEnabled(false);
+    bFSTART->hide();
+    bFSTART->setEnabled(false);
+    mFStart->setEnabled(false);
+    ShowLaneTime(lane, elapsed);
+    EnterLaneTime(lane + 1, FormatLaneTime(elapsed));
+    AfterLaneStop();
+}
+
+void TFormMain::AfterLaneStop()
+{
+    bRESET->setEnabled(!mSTOP1->isEnabled() && !mStop2->isEnabled());
+    if (!PanelRI->isVisibleTo(this))
+        bRESET->setEnabled(true);
+    mReset->setEnabled(bRESET->isEnabled());
+
+    if (bSTOP1->isEnabled()) {
+        bSTOP1->setFocus();
+    } else if (bSTOP2->isEnabled() && PanelRI->isVisibleTo(this)) {
+        bSTOP2->setFocus();
+    } else if (bRESET->isEnabled()) {
+        Clock->stop();
+        bRESET->setFocus();
+        bRESET->setColor(clBlack);
+        RankProtocol();
+        SaveTextProtocol(autoSavePath());
+    }
+}
+
+void TFormMain::mFStartClick()
+{
+    if (!mFStart->isEnabled())
+        return;
+    Clock->stop();
+    for (auto [button, item] : {std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2}}) {
+        button->setEnabled(false);
+        button->setColor(clBtnFace);
+        item->setEnabled(false);
+    }
+    mResetClick(false);
+}
+
+void TFormMain::mResetClick(bool byOperator)
+{
+    TimerGesperrt1->stop();
+    TimerGesperrt2->stop();
+    SetRunHotKeys(false);
+    ShowLaneTime(0, 0);
+    ShowLaneTime(1, 0);
+    bCFG->setEnabled(true);
+    sbLoad->setEnabled(true);
+    bSTART->setEnabled(true);
+    bSTART->setColor(clGreen);
+    mStart->setEnabled(true);
+    bRESET->setEnabled(false);
+    mReset->setEnabled(false);
+    bRESET->setColor(clBtnFace);
+    bFSTART->hide();
+    bFSTART->setEnabled(false);
+    mFStart->setEnabled(false);
+    sb1->setEnabled(true);
+    sb2->setEnabled(true);
+    if (byOperator)
+        AdvanceRiders();
+    cbBuhn1->setEnabled(true);
+    cbBuhn2->setEnabled(true);
+    SortGrid1->viewport()->update();
+    bSTART->setFocus();
+    Led1->setKind(lkRed);
+    UpdateProtocolControls();
+}
+
+void TFormMain::Led1Click()
+{
+    Led1->setKind(Led1->Kind() == lkRed ? lkGreen : lkRed);
+}
+
+void TFormMain::cbModeChange()
+{
+    const int mode = cbMode->currentIndex();
+    const bool twoLanes = mode == 1;
+    PanelT2->setVisible(twoLanes);
+    cbBuhn2->setVisible(twoLanes);
+    PanelRI->setVisible(twoLanes);
+    sb2->setVisible(twoLanes);
+    if (mode == 0)
+        bSTOP1->setText(QStringLiteral("STOPP"));
+    else if (mode == 1)
+        bSTOP1->setText(QStringLiteral("STOPP &1"));
+    SortGrid1->viewport()->update();
+}
+
+void TFormMain::ClockTimer()
+{
+    if (bSTOP1->isEnabled())
+        ShowLaneTime(PanelT1->property("Tag").toInt(), elapsedBetween(StartTick, GetTickCount()));
+    if (bSTOP2->isEnabled())
+        ShowLaneTime(PanelT2->property("Tag").toInt(), elapsedBetween(StartTick, GetTickCount()));
+}
+
+void TFormMain::ShowLaneTime(int lane, qint64 ms)
+{
+    if (lane < 0 || lane > 1)
+        return;
+    const qint64 c = std::max<qint64>(ms, 0) / 10;
+    const qint64 s = c / 100;
+    const qint64 h = c % 100;
+    TDigit *const *digits = Digit[lane];
+    digits[0]->setValue(int(std::min<qint64>(s / 100, 1000)));
+    digits[0]->setColorOn(s > 99 ? clYellow : DimDigit);
+    digits[1]->setValue(int((s / 10) % 10));
+    digits[1]->setColorOn(s > 9 ? clYellow : DimDigit);
+    digits[2]->setValue(int(s % 10));
+    digits[3]->setValue(int(h / 10));
+    digits[4]->setValue(int(h % 10));
+}
+
+QString TFormMain::FormatLaneTime(qint64 ms)
+{
+    return Results::FormatLaneTime(ms);
+}
+
+void TFormMain::SetRunHotKeys(bool on)
+{
+    mStart->setShortcut(on ? QKeySequence(Qt::Key_S) : QKeySequence());
+    mFStart->setShortcut(on ? QKeySequence(Qt::Key_F) : QKeySequence());
+    mSTOP1->setShortcut(on ? QKeySequence(Qt::Key_1) : QKeySequence());
+    mStop2->setShortcut(on ? QKeySequence(Qt::Key_2) : QKeySequence());
+    mReset->setShortcut(on ? QKeySequence(Qt::Key_0) : QKeySequence());
+}

@@ -1,0 +1,68 @@
+#include "Sound.h"
+
+#include "AppPaths.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace {
+
+SoundPlayer &player()
+{
+    static SoundPlayer current;
+    return current;
+}
+
+QString locate(const QString &fileName)
+{
+    const QFileInfo here(QDir::current(), fileName);
+    if (here.isFile())
+        return here.absoluteFilePath();
+    const QFileInfo beside(QDir(programDir()), fileName);
+    return beside.isFile() ? beside.absoluteFilePath() : QString();
+}
+
+void play(const QString &fileName)
+{
+    // One effect per file, kept for the program's life: loading takes longer than a run may wait.
+    static QHash<QString, QSoundEffect *> effects;
+    const QString path = locate(fileName);
+    if (path.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    QSoundEffect *&effect = effects[path];
+    if (!effect) {
+        effect = new QSoundEffect(qApp);
+        effect->setSource(QUrl::fromLocalFile(path));
+    }
+    if (effect->status() == QSoundEffect::Error) {
+        QApplication::beep();
+        return;
+    }
+    // Fire and forget: without an audio device isPlaying() may never turn false.
+    effect->stop();
+    effect->play();
+}
+
+} // namespace
+
+void playSoundAsync(const QString &fileName)
+{
+    const SoundPlayer &custom = player();
+    if (custom)
+        custom(fileName);
+    else
+        play(fileName);
+}
+
+SoundPlayer setSoundPlayer(SoundPlayer replacement)
+{
+    SoundPlayer previous = std::move(player());
+    player() = std::move(replacement);
+    return previous;
+}

@@ -1,0 +1,221 @@
+#include "ResultsTable.h"
+
+#include "SortGrid.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <memory>
+
+namespace Results {
+
+namespace {
+
+bool isOut(const QString &text)
+{
+    return text == u"AUS" || text == u"aus";
+}
+
+// A time that takes no place: empty, blanks only, or out.
+bool isUnranked(const QString &text)
+{
+    return text.trimmed().isEmpty() || isOut(text);
+}
+
+int sign(double a, double b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+} // namespace
+
+QStringList headerCaptions()
+{
+    return {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"), QStringLiteral("Zeit"),
+            QStringLiteral("Platz")};
+}
+
+double timeKey(QStringView text, const TLocaleConverter &converter)
+{
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty() || text == u"AUS" || text == u"aus")
+        return NoTime;
+    double value = 0;
+    return converter.toDouble(trimmed, value) ? value : NoTime;
+}
+
+double timeKey(const QString &text)
+{
+    return timeKey(text, TLocaleConverter());
+}
+
+int CompareTimes(const QString &a, const QString &b)
+{
+    const TLocaleConverter converter;
+    return sign(timeKey(a, converter), timeKey(b, converter));
+}
+
+int CompareNumbers(const QString &a, const QString &b, const TLocaleConverter &converter)
+{
+    double x = 0;
+    double y = 0;
+    const bool okA = converter.toDouble(QStringView(a).trimmed(), x);
+    const bool okB = converter.toDouble(QStringView(b).trimmed(), y);
+    if (okA && okB)
+        return sign(x, y);
+    if (okA != okB)
+        return okA ? -1 : 1;
+    return compareAnsi(a, b);
+}
+
+int CompareNumbers(const QString &a, const QString &b)
+{
+    return CompareNumbers(a, b, TLocaleConverter());
+}
+
+int startNumber(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok ? n : -1;
+}
+
+int rowOfStartNumber(const TSortGrid &grid, int number)
+{
+    if (number < 0)
+        return -1;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        if (startNumber(grid.Cells(ColNr, r)) == number)
+            return r;
+    }
+    return -1;
+}
+
+bool EnterLaneTime(TSortGrid &grid, int number, const QString &timeText)
+{
+    const int row = rowOfStartNumber(grid, number);
+    if (row < 0)
+        return false;
+    grid.setCells(ColTime, row, timeText);
+    return true;
+}
+
+void RankProtocol(TSortGrid &grid)
+{
+    const TLocaleConverter converter;
+    QList<int> rows;
+    QList<double> keys(grid.RowCount(), NoTime);
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        rows.append(r);
+        keys[r] = timeKey(grid.Cells(ColTime, r), converter);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+
+    QString previousText;
+    int previousPlace = 0;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const int r = rows[i];
+        const QString time = grid.Cells(ColTime, r);
+        if (isUnranked(time))
+            continue;
+        const int position = int(i) + 1;
+        if (time != previousText) {
+            previousText = time;
+            previousPlace = position;
+        }
+        grid.setCells(grid.ColCount() - 1, r, QString::number(previousPlace));
+    }
+    grid.SortByColumn(grid.SortOptions().SortCol);
+}
+
+void installSortStyles(TSortGrid &grid)
+{
+    grid.OnGetSortStyle = [](TSortGrid *sender, int col, TSortStyle &style) {
+        // One converter per sort: reading the locale for every comparison would be slow.
+        auto converter = std::make_shared<const TLocaleConverter>();
+        if (col == ColTime) {
+            sender->SortOptions().SortCompare = [converter](const QString &a, const QString &b) {
+                return sign(timeKey(a, *converter), timeKey(b, *converter));
+            };
+            style = ssCustom;
+        } else if (col == ColNr || col == ColPlace) {
+            sender->SortOptions().SortCompare = [converter](const QString &a, const QString &b) {
+                return CompareNumbers(a, b, *converter);
+            };
+            style = ssCustom;
+        } else {
+            style = ssAutomatic; // names and horses compare as text
+        }
+    };
+}
+
+Totals CountTotals(const TSortGrid &grid)
+{
+    auto distinct = [&](int col) {
+        QStringList seen;
+        for (int r = 1; r < grid.RowCount(); ++r) {
+            const QString text = grid.Cells(col, r);
+            if (!seen.contains(text, Qt::CaseInsensitive))
+                seen.append(text);
+        }
+        return int(seen.size());
+    };
+    Totals totals;
+    totals.EntryCount = grid.RowCount() - 1;
+    totals.DistinctHorses = distinct(ColHorse);
+    totals.DistinctTimes = distinct(ColTime);
+    return totals;
+}
+
+bool hasEntries(const TSortGrid &grid)
+{
+    return grid.RowCount() >= 2 && !grid.Cells(ColNr, 1).isEmpty();
+}
+
+QString riderItemText(const QStringList &cells)
+{
+    auto cell = [&](int c) { return c < cells.size() ? cells[c] : QString(); };
+    // Concatenated rather than formatted, so a "%1" in a name stays as it is.
+    const QString number = cell(ColNr);
+    const QString padded = number.size() < 2 ? QString(2 - number.size(), u' ') + number : number;
+    return padded + u' ' + cell(ColName) + u' ' + cell(ColHorse) + u' ' + cell(ColTime);
+}
+
+QList<RiderItem> riderItems(const TSortGrid &grid)
+{
+    QList<RiderItem> items;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < ColumnCount; ++c)
+            cells.append(grid.Cells(c, r));
+        items.append({startNumber(cells[ColNr]), riderItemText(cells)});
+    }
+    std::stable_sort(items.begin(), items.end(), [](const RiderItem &a, const RiderItem &b) {
+        if ((a.number < 0) != (b.number < 0))
+            return b.number < 0;
+        return a.number < b.number;
+    });
+    return items;
+}
+
+RiderPair AdvanceRiders(RiderPair current, int count1, int count2)
+{
+    RiderPair next;
+    next.lane1 = current.lane1 + 2 < count1 ? current.lane1 + 2 : 1;
+    next.lane2 = current.lane2 + 2 < count2 ? current.lane2 + 2 : 0;
+    return next;
+}
+
+bool startAvailable(int count1, int count2, int index1, int index2, bool clockRunning)
+{
+    return count1 > 0 && count2 > 0 && !clockRunning && index1 != index2;
+}
+
+QString FormatLaneTime(qint64 ms)
+{
+    const qint64 hundredths = std::max<qint64>(ms, 0) / 10;
+    return QString::number(hundredths / 100) + QLocale().decimalPoint() +
+           QStringLiteral("%1").arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace Results

@@ -361,6 +361,8 @@ void TFormMain::buildToolBar()
     connect(sb1, &QToolButton::clicked, this, [this] { sb1Click(1); });
     connect(sb2, &QToolButton::clicked, this, [this] { sb1Click(2); });
     connect(sbCLS, &QToolButton::clicked, this, &TFormMain::sbCLSClick);
+    connect(sbHTML, &QToolButton::clicked, this, &TFormMain::sbHTMLClick);
+    connect(sbExcel, &QToolButton::clicked, this, &TFormMain::sbExcelClick);
 
     Notice = new QLabel(this);
     Notice->setObjectName(QStringLiteral("Notice"));

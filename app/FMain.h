@@ -14,6 +14,7 @@ class QTimer;
 class QToolButton;
 class TBitBtnWithColor;
 class TDigit;
+class TExcel;
 class TFDlgYesNo;
 class TLed;
 class TSortGrid;
@@ -127,6 +128,12 @@ public:
     QString openFilter() const;
     QString saveFilter() const;
     int saveFilterIndex() const { return m_saveFilterIndex; }
+
+    // Publishing: the web page and the spreadsheet hand-over.
+    bool WriteHtmlProtocol(const QString &path);
+    void sbHTMLClick();
+    void sbExcelClick();
+    TExcel *Excel = nullptr;
 
     // Top bar.
     void TimerDateTimer();

@@ -317,6 +317,8 @@ void TFormMain::sbSaveClick()
     m_lastFolder = QFileInfo(path).absolutePath();
     if (m_saveFilterIndex == 1) {
         SortGrid1->SaveToFile(path);
+    } else if (m_saveFilterIndex == 2) {
+        WriteHtmlProtocol(path);
     } else if (!SaveTextProtocol(path)) {
         QMessageBox::critical(this, ApplicationTitle(),
                               QStringLiteral("Der Schreibfehler der Datei: ") + path);

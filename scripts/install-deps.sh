@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-    qt6-serialport-dev qt6-multimedia-dev
+    qt6-serialport-dev qt6-multimedia-dev qt6-translations-l10n
     libxlsxwriter-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core

@@ -1,0 +1,85 @@
+// Loading a large start list, and the work at the end of a run (enter the time, rank, save the
+// protocol, log the time) on protocols of growing size.
+#include "AppPaths.h"
+#include "FMain.h"
+#include "SortGrid.h"
+#include "Sound.h"
+#include "TickCount.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString writeStartList(const QTemporaryDir &dir, int entries)
+{
+    QByteArray bytes = "Nr.\tName\tPferd\tZeit\tPlatz\t\r\n";
+    for (int i = 1; i <= entries; ++i) {
+        bytes += QByteArray::number(i) + "\tReiterin M\xfcller " + QByteArray::number(i * 7919 % 10007) +
+                 "\tPferd vom Hof " + QByteArray::number(i % 97) + "\t" +
+                 (i % 3 ? QByteArray::number(20 + i % 40) + "," + QByteArray::number(10 + i % 89) : " ") +
+                 "\t \t\r\n";
+    }
+    const QString path = dir.filePath(QStringLiteral("start-%1.txt").arg(entries));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+struct Fixture
+{
+    Fixture()
+    {
+        setProgramFilePath(dir.filePath(QStringLiteral("ombrel")));
+        setSoundPlayer([](const QString &) {});
+        setTickSource([this] { return ticks; });
+    }
+    ~Fixture()
+    {
+        setProgramFilePath(QString());
+        setSoundPlayer({});
+        setTickSource({});
+    }
+    QTemporaryDir dir;
+    quint32 ticks = 1000;
+};
+
+void BM_LoadStartList(benchmark::State &state)
+{
+    Fixture fixture;
+    const QString path = writeStartList(fixture.dir, int(state.range(0)));
+    TFormMain form;
+    for (auto _ : state) {
+        form.LoadProtocol(path);
+        form.RankProtocol();
+    }
+    state.SetLabel(QStringLiteral("%1 rows").arg(form.SortGrid1->RowCount() - 1).toStdString());
+}
+BENCHMARK(BM_LoadStartList)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One lane stop that ends a run in the pace test mode: time entered, protocol ranked and saved,
+// time logged.
+void BM_EndOfRun(benchmark::State &state)
+{
+    Fixture fixture;
+    const QString path = writeStartList(fixture.dir, int(state.range(0)));
+    TFormMain form;
+    form.LoadProtocol(path);
+    form.RankProtocol();
+    form.cbMode->setCurrentIndex(0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.mResetClick(true);
+        form.mStartClick();
+        fixture.ticks += 12345;
+        state.ResumeTiming();
+        form.mSTOPClick(0);
+    }
+}
+BENCHMARK(BM_EndOfRun)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -198,6 +198,9 @@ TEST_F(FMainTest, HiddenMenuShortcutsActOnce)
     ASSERT_EQ(opened.size(), 3);
     for (const QUrl &url : opened)
         EXPECT_EQ(url, QUrl::fromLocalFile(dir.filePath(QStringLiteral("ombrel.html"))));
+
+    key(Qt::Key_B, Qt::AltModifier); // idle: closes without a question
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(FMainTest, ATimeWithoutARowIsKeptAndReported)

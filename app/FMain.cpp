@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "Brand.h"
 #include "ButtonWithColor.h"
+#include "Cfg.h"
 #include "DlgYesNo.h"
 #include "Dmn_led.h"
 #include "Graphics.h"
@@ -33,6 +34,10 @@
 namespace {
 
 constexpr TColor DimDigit = 0x404040;
+
+// The stored size is the window's outer size, taken as the client area plus a fixed frame, so a
+// window restores to exactly the size it had whatever frame the desktop draws.
+constexpr QSize NominalFrame(8, 27);
 
 QFont arial(int pixelSize, bool bold = true)
 {
@@ -149,7 +154,22 @@ TFormMain::TFormMain(QWidget *parent)
     FormCreate();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain()
+{
+    FormDestroy();
+}
+
+void TFormMain::FormDestroy()
+{
+    m_settings.Left = pos().x();
+    m_settings.Top = pos().y();
+    m_settings.Width = width() + NominalFrame.width();
+    m_settings.Height = height() + NominalFrame.height();
+    m_settings.FilterInd = m_saveFilterIndex;
+    m_settings.Mode = cbMode->currentIndex();
+    SettingsFile file(settingsFilePath());
+    saveSettings(m_settings, file, this);
+}
 
 void TFormMain::buildTopBar()
 {
@@ -172,6 +192,7 @@ void TFormMain::buildTopBar()
     bCFG = topButton("bCFG", QStringLiteral("&Einstellungen"), 60, 122);
     bBeenden = topButton("bBeenden", QStringLiteral("&Beenden"), 189, 82);
     connect(bHelp, &QToolButton::clicked, this, &TFormMain::bHelpClick);
+    connect(bCFG, &QToolButton::clicked, this, &TFormMain::bCFGClick);
     connect(bBeenden, &QToolButton::clicked, this, &TFormMain::bExitClick);
 
     const QString brand = MakerBrand();
@@ -413,6 +434,7 @@ void TFormMain::buildHiddenMenu()
     connect(mStop2, &QAction::triggered, this, [this] { mSTOPClick(1); });
     connect(mReset, &QAction::triggered, this, [this] { mResetClick(true); });
     connect(BlockLS1, &QAction::triggered, this, &TFormMain::Led1Click);
+    connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
     connect(Hilfe1, &QAction::triggered, this, &TFormMain::bHelpClick);
     connect(mHilfe, &QAction::triggered, this, &TFormMain::bHelpClick);
     connect(Drucker1, &QAction::triggered, this, &TFormMain::Drucker1Click);
@@ -425,16 +447,25 @@ void TFormMain::FormCreate()
 
     cbMode->addItems({QStringLiteral("Passprufüng"), QStringLiteral("Passrennen")});
     cbMode->setCurrentIndex(1);
+
+    m_fileTypeCsv = fileTypeName("text/csv", QStringLiteral("MS Excel"));
+    m_fileTypeHtml = fileTypeName("text/html", QStringLiteral("Webseite"));
+    m_fileTypeText = fileTypeName("text/plain", QStringLiteral("Textdatei"));
+    SettingsFile file(settingsFilePath());
+    loadSettings(m_settings, file);
+    if (m_settings.Left && m_settings.Top)
+        move(*m_settings.Left, *m_settings.Top);
+    resize(std::max(minimumWidth(), m_settings.Width - NominalFrame.width()),
+           std::max(minimumHeight(), m_settings.Height - NominalFrame.height()));
+    m_saveFilterIndex = m_settings.FilterInd;
+    cbMode->setCurrentIndex(m_settings.Mode); // a stored mode out of range leaves no selection
+
     connect(cbMode, &QComboBox::currentIndexChanged, this, &TFormMain::cbModeChange);
     cbModeChange();
 
     Panel7Resize();
     bFSTART->setGeometry(bSTART->geometry());
     bFSTART->hide();
-
-    m_fileTypeCsv = fileTypeName("text/csv", QStringLiteral("MS Excel"));
-    m_fileTypeHtml = fileTypeName("text/html", QStringLiteral("Webseite"));
-    m_fileTypeText = fileTypeName("text/plain", QStringLiteral("Textdatei"));
 
     m_helpFile = programSiblingPath(QStringLiteral(".html"));
     m_lastFolder = programDir();
@@ -555,6 +586,15 @@ void TFormMain::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
+}
+
+void TFormMain::bCFGClick()
+{
+    if (!CfgDialog)
+        return;
+    CfgDialog->execute();
+    // Nothing is focused that a stray Space or Enter could press.
+    PanelT1->setFocus();
 }
 
 void TFormMain::TimerDateTimer()

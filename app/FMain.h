@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Settings.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -13,6 +15,7 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class TBitBtnWithColor;
+class TCfgDialog;
 class TDigit;
 class TExcel;
 class TFDlgYesNo;
@@ -32,6 +35,12 @@ public:
 
     // The confirmation box is created after the main window and handed in.
     void setYesNoDialog(TFDlgYesNo *dialog) { FDlgYesNo = dialog; }
+
+    // The settings dialog is created after the main window, from its settings and port probe.
+    void setCfgDialog(TCfgDialog *dialog) { CfgDialog = dialog; }
+    Settings &settings() { return m_settings; }
+    quint32 PortMask = 0;
+    void bCFGClick();
 
     // Runs the file dialogs modally; tests answer them instead.
     std::function<int(QFileDialog &)> execFileDialog;
@@ -169,7 +178,11 @@ private:
     bool writeProtocolFile(const QString &path, const QByteArray &bytes, QString *error);
     void removeCurrentRow(bool rerankOnly);
 
+    void FormDestroy();
+
     TFDlgYesNo *FDlgYesNo = nullptr;
+    TCfgDialog *CfgDialog = nullptr;
+    Settings m_settings;
     QString m_helpFile;
     QString m_fileTypeCsv, m_fileTypeHtml, m_fileTypeText;
     int m_saveFilterIndex = 2;

@@ -1,13 +1,91 @@
 // Publishing the protocol: the web page and the spreadsheet hand-over.
 #include "FMain.h"
 
-bool TFormMain::WriteHtmlProtocol(const QString &)
+#include "AppPaths.h"
+#include "Brand.h"
+#include "Excel.h"
+#include "HtmlProtocol.h"
+#include "ResultsTable.h"
+#include "Shell.h"
+#include "SortGrid.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+// Where the page of "Als Webseite" goes when the current folder cannot take it.
+QString fallbackPagePath(const QString &fileName)
 {
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataDir);
+    return dataDir + u'/' + fileName;
+}
+
+} // namespace
+
+bool TFormMain::WriteHtmlProtocol(const QString &path)
+{
+    if (HtmlProtocol::write(path, *SortGrid1, ApplicationTitle()))
+        return true;
+    QMessageBox::critical(this, ApplicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
     return false;
 }
 
 void TFormMain::sbHTMLClick()
-{}
+{
+    // The program's name with ".html", in the current folder. The shipped help page has that very
+    // name beside the program, so it is never the target: the page then goes to the data folder.
+    const QString fileName = QFileInfo(programFilePath()).completeBaseName() + QStringLiteral(".html");
+    const QFileInfo wanted(QDir::current().absoluteFilePath(fileName));
+    const bool isHelpPage = wanted.absoluteFilePath() ==
+                            QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath();
+    QString path = isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted.absoluteFilePath());
+    if (!HtmlProtocol::write(path, *SortGrid1, ApplicationTitle())) {
+        const QString fallback = fallbackPagePath(fileName);
+        if (path == fallback || !HtmlProtocol::write(fallback, *SortGrid1, ApplicationTitle())) {
+            QMessageBox::critical(this, ApplicationTitle(),
+                                  QStringLiteral("Der Schreibfehler der Datei: ") + path);
+            return;
+        }
+        path = fallback;
+    }
+    shellOpen(QUrl::fromLocalFile(path)); // a page the desktop cannot open is not reported
+}
 
 void TFormMain::sbExcelClick()
-{}
+{
+    if (!Excel)
+        Excel = new TExcel(this);
+    Excel->ExcelNew = true;
+    if (!Excel->Connect())
+        return;
+    Excel->setWorkbookName(DefaultProtocolName());
+    Excel->NewWorkbook();
+    for (int r = 0; r < SortGrid1->RowCount(); ++r) {
+        Excel->LineValues.clear();
+        for (int c = 0; c < SortGrid1->ColCount(); ++c)
+            Excel->LineValues.append(HtmlProtocol::firstCommaToPoint(SortGrid1->Cells(c, r)));
+        if (r == 0 && !Excel->LineValues.isEmpty())
+            Excel->LineValues[0].prepend(QStringLiteral("Start-"));
+        Excel->WriteLine();
+    }
+    const Results::Totals totals = Results::CountTotals(*SortGrid1);
+    Excel->LineValues = {QStringLiteral("Gesamt:"), QString::number(totals.EntryCount),
+                         QString::number(totals.DistinctHorses), QString::number(totals.DistinctTimes)};
+    Excel->WriteLine();
+    Excel->AutoFitColumns();
+    if (Excel->ShowWorkbook())
+        return;
+    if (Excel->Failed())
+        QMessageBox::critical(this, ApplicationTitle(),
+                              QStringLiteral("Die Arbeitsmappe konnte nicht geschrieben werden: ") +
+                                  Excel->ErrorString());
+    else
+        showNotice(
+            QStringLiteral("Die Arbeitsmappe %1 wurde gespeichert, aber kein Programm hat sie geöffnet.")
+                .arg(QDir::toNativeSeparators(Excel->WorkbookPath())));
+}

@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TZ", "Europe/Berlin");
+    // Settings and per-user data go to a folder of this run, never to the user's own.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
 
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -3,10 +3,12 @@
 #include "AnsiCodec.h"
 #include "AppPaths.h"
 #include "ButtonWithColor.h"
+#include "Cfg.h"
 #include "DlgYesNo.h"
 #include "Dmn_led.h"
 #include "FMain.h"
 #include "ResultsTable.h"
+#include "Settings.h"
 #include "Shell.h"
 #include "SortGrid.h"
 #include "Sound.h"
@@ -49,6 +51,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         setProgramFilePath(dir.filePath(QStringLiteral("ombrel")));
+        QFile::remove(settingsFilePath()); // each test starts without stored settings
         previousTicks = setTickSource([this] { return ticks; });
         previousSound = setSoundPlayer([this](const QString &name) { sounds.append(name); });
         previousOpener = setUrlOpener([this](const QUrl &url) {
@@ -56,6 +59,8 @@ protected:
             return true;
         });
         form = std::make_unique<TFormMain>();
+        cfg = new TCfgDialog(form->settings(), form->PortMask, form.get());
+        form->setCfgDialog(cfg);
         yesNo = new TFDlgYesNo(form.get());
         form->setYesNoDialog(yesNo);
         form->show();
@@ -125,6 +130,7 @@ protected:
     QList<QUrl> opened;
     std::unique_ptr<TFormMain> form;
     TFDlgYesNo *yesNo = nullptr;
+    TCfgDialog *cfg = nullptr;
     TickSource previousTicks;
     SoundPlayer previousSound;
     UrlOpener previousOpener;

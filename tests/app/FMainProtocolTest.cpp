@@ -201,7 +201,6 @@ TEST_F(FMainTest, TheAutomaticSaveFindsAPlaceOrShowsANotice)
 
 TEST_F(FMainTest, TheAutomaticSaveMovesToTheUserFolderWhenTheProgramFolderIsClosed)
 {
-    QStandardPaths::setTestModeEnabled(true);
     QFile blocker(dir.filePath(u"not-a-folder"_qs));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -218,7 +217,6 @@ TEST_F(FMainTest, TheAutomaticSaveMovesToTheUserFolderWhenTheProgramFolderIsClos
     EXPECT_FALSE(form->Notice->isVisible());
     EXPECT_TRUE(readFile(expected).startsWith("Nr.\tName"));
     QFile::remove(expected);
-    QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST_F(FMainTest, TheLogoOpensTheMakersPage)

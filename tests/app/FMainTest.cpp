@@ -224,3 +224,33 @@ TEST_F(FMainTest, ATimeWithoutARowIsKeptAndReported)
     key(Qt::Key_2);
     EXPECT_TRUE(form->bRESET->isEnabled());
 }
+
+TEST_F(FMainTest, ModeWindowAndFileTypeSurviveARestart)
+{
+    form->cbMode->setCurrentIndex(0);
+    form->resize(900, 600);
+    form->move(40, 30);
+    const QPoint place = form->pos();
+    form.reset(); // writes the settings
+    form = std::make_unique<TFormMain>();
+    EXPECT_EQ(form->cbMode->currentIndex(), 0);
+    EXPECT_FALSE(form->PanelT2->isVisibleTo(form.get()));
+    EXPECT_EQ(form->size(), QSize(900, 600));
+    EXPECT_EQ(form->pos(), place);
+    EXPECT_EQ(form->saveFilterIndex(), 2);
+}
+
+TEST_F(FMainTest, SettingsOpenByAltEEvenDuringARun)
+{
+    loadStartList();
+    form->bSTART->click();
+    EXPECT_FALSE(form->bCFG->isEnabled());
+    bool shown = false;
+    QTimer::singleShot(0, cfg, [&] {
+        shown = cfg->isVisible();
+        cfg->CancelBtn->click();
+    });
+    key(Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(form->Clock->isActive()); // the run goes on
+}

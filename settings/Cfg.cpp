@@ -1,0 +1,306 @@
+#include "Cfg.h"
+
+#include "Dmn_led.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+TPortComboBox::TPortComboBox(int tag, QWidget *parent)
+    : QComboBox(parent)
+    , m_tag(tag)
+{}
+
+void TPortComboBox::showPopup()
+{
+    emit dropDown(); // the list is refilled before it opens
+    QComboBox::showPopup();
+}
+
+QString portItemText(int port, int line)
+{
+    return QStringLiteral("COM") + QString::number(port) + LineSuffix[line == 1 ? 1 : 0].toString();
+}
+
+bool parsePortItem(const QString &text, int &port, int &line)
+{
+    if (!text.startsWith(u"COM"))
+        return false;
+    qsizetype end = 3;
+    while (end < text.size() && text.at(end).isDigit())
+        ++end;
+    bool ok = false;
+    const int number = QStringView(text).mid(3, end - 3).toInt(&ok);
+    if (!ok || number <= 0)
+        return false;
+    port = number;
+    line = text.contains(LineSuffix[1]) ? 1 : 0;
+    return true;
+}
+
+PortPlan portPlan(const Settings &settings)
+{
+    PortPlan plan;
+    plan.ComPort1 = settings.Port1;
+    if (settings.Port2 != settings.Port1)
+        plan.ComPort2 = settings.Port2;
+    return plan;
+}
+
+TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_settings(settings)
+    , m_portMask(portMask)
+{
+    setObjectName(QStringLiteral("CfgDialog"));
+    setWindowTitle(QStringLiteral("Einstellungen"));
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
+    setFixedSize(496, 319);
+
+    // The group is 40 pixels taller than a bare port row needs: under each port box sit the lamp of
+    // its line and the device behind the port.
+    GroupAnschluss = new QGroupBox(QStringLiteral("Anschluss"), this);
+    GroupAnschluss->setObjectName(QStringLiteral("GroupAnschluss"));
+    GroupAnschluss->setGeometry(8, 4, 265, 110);
+
+    auto addLabel = [this](const QString &text, int x, int y, int width) {
+        auto *label = new QLabel(text, GroupAnschluss);
+        label->setGeometry(x, y, width, 22);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return label;
+    };
+    auto addModeBox = [this](const char *name, int y) {
+        auto *box = new QComboBox(GroupAnschluss);
+        box->setObjectName(QString::fromLatin1(name));
+        box->addItems({QStringLiteral("Ein"), QStringLiteral("Aus"), QStringLiteral("Wechseln")});
+        box->setCurrentIndex(0);
+        box->setEnabled(false);
+        box->setGeometry(180, y, 79, 22);
+        return box;
+    };
+    auto addPortBox = [this](const char *name, int tag, int y) {
+        auto *box = new TPortComboBox(tag, GroupAnschluss);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(48, y, 84, 22);
+        connect(box, &TPortComboBox::dropDown, this, [this, box] { cbPortDropDown(box); });
+        connect(box, &QComboBox::currentIndexChanged, this, &TCfgDialog::cbPortChange);
+        return box;
+    };
+    auto addLamp = [this](const char *name, int y) {
+        auto *lamp = new TLed(GroupAnschluss);
+        lamp->setObjectName(QString::fromLatin1(name));
+        lamp->setKind(lkGreen);
+        lamp->setGeometry(48, y, LedSize, LedSize);
+        lamp->hide();
+        return lamp;
+    };
+    auto addDevice = [this](const char *name, int y) {
+        auto *label = new QLabel(GroupAnschluss);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setGeometry(68, y, 189, 16);
+        return label;
+    };
+
+    addLabel(QStringLiteral("START:"), 6, 20, 41);
+    cbPort1 = addPortBox("cbPort1", 1, 20);
+    addLabel(QStringLiteral("Kontakt:"), 137, 20, 42);
+    cbAlg1 = addModeBox("cbAlg1", 20);
+    LineLed1 = addLamp("LineLed1", 45);
+    lDevice1 = addDevice("lDevice1", 45);
+
+    addLabel(QStringLiteral("STOPP:"), 6, 62, 41);
+    cbPort2 = addPortBox("cbPort2", 2, 62);
+    addLabel(QStringLiteral("Kontakt:"), 137, 62, 42);
+    cbAlg2 = addModeBox("cbAlg2", 62);
+    LineLed2 = addLamp("LineLed2", 87);
+    lDevice2 = addDevice("lDevice2", 87);
+
+    cbPorts = new QComboBox(this);
+    cbPorts->setObjectName(QStringLiteral("cbPorts"));
+    cbPorts->addItem(QStringLiteral("Kein"));
+    cbPorts->hide();
+
+    // The certificate layout editor fills this group and the paper area right of the groups.
+    GroupUrkunde = new QGroupBox(QStringLiteral("Urkunde"), this);
+    GroupUrkunde->setObjectName(QStringLiteral("GroupUrkunde"));
+    GroupUrkunde->setGeometry(8, 118, 265, 143);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(8, 284, 75, 25);
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, &TCfgDialog::OKBtnClick);
+
+    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(92, 284, 75, 25);
+    connect(CancelBtn, &QPushButton::clicked, this, &TCfgDialog::reject);
+
+    FormCreate();
+}
+
+void TCfgDialog::FormCreate()
+{
+    // Bits 16-31 bound the loop; only bits 0-15 can say that a port is present.
+    if (m_portMask != 0) {
+        const int highest = int(m_portMask >> 16);
+        for (int n = 1; n <= highest && n <= 16; ++n) {
+            if (m_portMask & (1u << (n - 1))) {
+                cbPorts->addItem(portItemText(n, 0));
+                cbPorts->addItem(portItemText(n, 1));
+            }
+        }
+    }
+    for (QComboBox *box : {static_cast<QComboBox *>(cbPort1), static_cast<QComboBox *>(cbPort2)}) {
+        const QSignalBlocker blocker(box);
+        for (int i = 0; i < cbPorts->count(); ++i)
+            box->addItem(cbPorts->itemText(i));
+        box->setCurrentIndex(0);
+    }
+    cbPortChange();
+}
+
+void TCfgDialog::fillFromSettings()
+{
+    auto select = [](QComboBox *box, int port, int line) {
+        const int index = port != 0 ? box->findText(portItemText(port, line)) : -1;
+        box->setCurrentIndex(std::max(index, 0));
+    };
+    select(cbPort1, m_settings.Port1, m_settings.Line1);
+    select(cbPort2, m_settings.Port2, m_settings.Line2);
+    cbPortChange();
+    // A mode outside 0..2 leaves the box without a selection.
+    cbAlg1->setCurrentIndex(m_settings.Alg1);
+    cbAlg2->setCurrentIndex(m_settings.Alg2);
+    m_savedLayout = m_settings.CertLayout;
+}
+
+int TCfgDialog::execute()
+{
+    fillFromSettings();
+    if (QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr)
+        move(owner->frameGeometry().center() - rect().center());
+    const int result = exec();
+    if (result == mrOk) {
+        applyConnection();
+        return mrOk;
+    }
+    restoreLayout();
+    return mrCancel;
+}
+
+void TCfgDialog::applyInput(TPortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode)
+{
+    if (box->currentIndex() <= 0)
+        return; // "Kein": no port, the former line and mode stay
+    int chosenPort = 0;
+    int chosenLine = 0;
+    if (!parsePortItem(box->currentText(), chosenPort, chosenLine))
+        return;
+    port = chosenPort;
+    line = chosenLine;
+    mode = modeBox->currentIndex();
+}
+
+void TCfgDialog::applyConnection()
+{
+    m_settings.Port1 = 0;
+    m_settings.Port2 = 0;
+    applyInput(cbPort1, cbAlg1, m_settings.Port1, m_settings.Line1, m_settings.Alg1);
+    applyInput(cbPort2, cbAlg2, m_settings.Port2, m_settings.Line2, m_settings.Alg2);
+}
+
+void TCfgDialog::restoreLayout()
+{
+    m_settings.CertLayout = m_savedLayout;
+}
+
+void TCfgDialog::FormShow()
+{
+    cbPort1->setEnabled(cbPort1->count() > 1);
+    cbPort2->setEnabled(cbPort1->isEnabled());
+}
+
+void TCfgDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TCfgDialog::cbPortChange()
+{
+    cbAlg1->setEnabled(cbPort1->currentIndex() > 0);
+    cbAlg2->setEnabled(cbPort2->currentIndex() > 0);
+    updateInputView(cbPort1, lDevice1, LineLed1);
+    updateInputView(cbPort2, lDevice2, LineLed2);
+}
+
+void TCfgDialog::cbPortDropDown(TPortComboBox *box)
+{
+    if (m_portMask == 0)
+        return;
+    const TPortComboBox *other = box->Tag() == 1 ? cbPort2 : cbPort1;
+    const QString remembered = box->currentText();
+    {
+        const QSignalBlocker blocker(box);
+        box->clear();
+        for (int i = 0; i < cbPorts->count(); ++i)
+            box->addItem(cbPorts->itemText(i));
+        // The other input's port and line is not offered; "Kein" always is.
+        const int taken = box->findText(other->currentText());
+        if (taken > 0)
+            box->removeItem(taken);
+        box->setCurrentIndex(std::max(box->findText(remembered), 0));
+    }
+    cbPortChange();
+}
+
+void TCfgDialog::OKBtnClick()
+{
+    done(mrOk);
+}
+
+void TCfgDialog::reject()
+{
+    done(mrCancel);
+}
+
+void TCfgDialog::setPortStatus(int port, std::optional<quint32> modemStatus)
+{
+    if (modemStatus)
+        m_portStatus.insert(port, *modemStatus);
+    else
+        m_portStatus.remove(port);
+    updateInputView(cbPort1, lDevice1, LineLed1);
+    updateInputView(cbPort2, lDevice2, LineLed2);
+}
+
+void TCfgDialog::clearPortStatus()
+{
+    m_portStatus.clear();
+    updateInputView(cbPort1, lDevice1, LineLed1);
+    updateInputView(cbPort2, lDevice2, LineLed2);
+}
+
+void TCfgDialog::updateInputView(TPortComboBox *box, QLabel *device, TLed *lamp)
+{
+    int port = 0;
+    int line = 0;
+    const bool chosen = box->currentIndex() > 0 && parsePortItem(box->currentText(), port, line);
+    device->setText(chosen && PortDevice ? PortDevice(port, line) : QString());
+    const auto status = chosen ? m_portStatus.constFind(port) : m_portStatus.cend();
+    if (status == m_portStatus.cend()) {
+        lamp->hide();
+        return;
+    }
+    const bool on = (*status & LineMask[line]) != 0;
+    lamp->setValue(on);
+    lamp->setToolTip(on ? QStringLiteral("Kontakt geschlossen") : QStringLiteral("Kontakt offen"));
+    lamp->show();
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QHash>
+
+#include <functional>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class TLed;
+
+// A drop-down list that announces the moment its list opens, before the list is shown.
+class TPortComboBox : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit TPortComboBox(int tag, QWidget *parent = nullptr);
+
+    int Tag() const { return m_tag; }
+    void showPopup() override;
+
+signals:
+    void dropDown();
+
+private:
+    int m_tag;
+};
+
+// The text of a port list item: "COM3 /4,6".
+QString portItemText(int port, int line);
+// Port and line of a port list item; false for "Kein" or a text that names no port.
+bool parsePortItem(const QString &text, int &port, int &line);
+
+// Which port numbers the two serial port components get for the given settings: the STOPP input shares
+// ComPort1 when it names the START port, so each port is opened once. 0 means the component stays closed.
+struct PortPlan
+{
+    int ComPort1 = 0;
+    int ComPort2 = 0;
+};
+PortPlan portPlan(const Settings &settings);
+
+// The settings dialog "Einstellungen". It works on the settings held in memory and never on the file.
+// The group "Anschluss" chooses port, line and contact mode of the START and STOPP inputs; the group
+// "Urkunde" and the area right of the groups hold the certificate layout editor.
+class TCfgDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum ModalResult {
+        mrOk = 1,
+        mrCancel = 2
+    };
+
+    // portMask: bit n-1 set when COMn is present, bits 16-31 the highest present port; 0 for none.
+    TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent = nullptr);
+
+    QGroupBox *GroupAnschluss = nullptr;
+    QGroupBox *GroupUrkunde = nullptr;
+    QComboBox *cbPorts = nullptr; // the master list, never shown
+    TPortComboBox *cbPort1 = nullptr;
+    TPortComboBox *cbPort2 = nullptr;
+    QComboBox *cbAlg1 = nullptr;
+    QComboBox *cbAlg2 = nullptr;
+    QLabel *lDevice1 = nullptr; // the device behind the chosen port
+    QLabel *lDevice2 = nullptr;
+    TLed *LineLed1 = nullptr; // live state of the chosen line
+    TLed *LineLed2 = nullptr;
+    QPushButton *OKBtn = nullptr;
+    QPushButton *CancelBtn = nullptr;
+
+    // The text shown beside a port box for the chosen port and line: the device path, and a word where
+    // the line cannot work on that device. Unset or empty shows nothing.
+    std::function<QString(int port, int line)> PortDevice;
+
+    // The modem-status word of an open port, or nullopt once it is closed. A lamp lights while its
+    // input's chosen line is on in the status of that port; for a port not open the lamp is hidden.
+    void setPortStatus(int port, std::optional<quint32> modemStatus);
+    void clearPortStatus();
+
+    // Opening the dialog without the ports: fills it from the settings, shows it modally centred over
+    // its parent, then applies OK to the connection values or restores the layout on Cancel.
+    // Returns 1 for OK, 2 for Cancel. On OK the caller closes and reopens the ports by portPlan().
+    int execute();
+
+    void fillFromSettings(); // select the stored choices, keep a copy of the layout
+    void applyConnection();  // OK: the chosen ports, lines and modes into the settings
+    void restoreLayout();    // Cancel: the layout as it was when the dialog was filled
+
+    void FormCreate();
+    void FormShow();
+    void cbPortChange();
+    void cbPortDropDown(TPortComboBox *box);
+    void OKBtnClick();
+    void reject() override; // Esc and the close box end with 2, like "Abbrechen"
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void updateInputView(TPortComboBox *box, QLabel *device, TLed *lamp);
+    void applyInput(TPortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode);
+
+    Settings &m_settings;
+    quint32 m_portMask;
+    QByteArray m_savedLayout;
+    QHash<int, quint32> m_portStatus;
+};

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QSettings;
+class QWidget;
+
+// The certificate layout travels as its memory image: 18 field records of 536 bytes.
+inline constexpr int CertFieldCount = 18;
+inline constexpr int CertFieldSize = 536;
+inline constexpr int CertLayoutSize = CertFieldCount * CertFieldSize;
+
+// Indexed by Line1/Line2: 0 the DSR line (contact between pins 4 and 6), 1 the CTS line (pins 7 and 8).
+// The load turns any other stored line into 0, so the index is always 0 or 1.
+inline constexpr std::array<QStringView, 2> LineSuffix = {u" /4,6", u" /7,8"};
+inline constexpr std::array<quint32, 2> LineMask = {0x20, 0x10}; // modem-status bit: DSR on, CTS on
+
+// The values that persist between runs. Construction gives the initial values of the settings
+// table; the load overwrites what it could read.
+struct Settings
+{
+    Settings();
+
+    // The START (1) and STOPP (2) inputs: port COMn, 0 = none; line 0 DSR, 1 CTS; contact mode
+    // 0 "Ein", 1 "Aus", 2 "Wechseln", kept as read even when out of range (such a mode never fires).
+    int Port1;
+    int Port2;
+    int Line1;
+    int Line2;
+    int Alg1;
+    int Alg2;
+
+    // The main window's outer bounds; without a place the window stays where the desktop put it.
+    std::optional<int> Left;
+    std::optional<int> Top;
+    int Width;
+    int Height;
+
+    QByteArray CertLayout; // always CertLayoutSize bytes, stored as "Nadpis"
+    int FilterInd;         // save dialog's file type: 1 CSV, 2 HTML, 3 text
+    int Mode;              // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
+};
+
+// "\Software\" and the program file's name without folder and extension: renaming the program file
+// starts from fresh settings.
+QString SettingsKey();
+
+// The per-user INI file that stands for SettingsKey.
+QString settingsFilePath();
+
+// One settings key as a per-user INI file, with the read and write behaviours the load and save rely on.
+// Integers come back from the file as text, so every read parses; a value is "of the wrong type" when it
+// does not parse as a 32-bit number (integers) or is not a byte array (binary values).
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path);
+    ~SettingsFile();
+    SettingsFile(const SettingsFile &) = delete;
+    SettingsFile &operator=(const SettingsFile &) = delete;
+
+    QString path() const { return m_path; }
+
+    // Without canCreate, fails when the file does not exist or cannot be read; with it, makes the folder.
+    bool openKey(bool canCreate);
+    void closeKey();
+
+    // Fails when the value is missing or not an integer.
+    bool readInteger(const QString &name, qint32 &value) const;
+    // Reads into the whole of buffer: a missing value reads nothing and succeeds, a shorter one fills
+    // the start; a longer one or one that is not binary fails and leaves buffer alone.
+    bool readBinary(const QString &name, QByteArray &buffer) const;
+    // Each write reaches the disk before it returns, so a failure names the value that was refused.
+    bool writeInteger(const QString &name, qint32 value);
+    bool writeBinary(const QString &name, const QByteArray &bytes);
+
+private:
+    bool commit();
+
+    QString m_path;
+    std::unique_ptr<QSettings> m_settings;
+};
+
+// Reads the values in table order; the first read that fails ends the load silently, keeping what
+// was read before it. A missing file reads nothing.
+void loadSettings(Settings &settings, SettingsFile &file);
+
+// Writes every value. Returns "Failed to set data for '<name>'" for the first write that fails, after
+// which nothing more is written, and empty on success. A file that cannot be created fails the first
+// write, so lost settings never go unnoticed.
+QString writeSettings(const Settings &settings, SettingsFile &file);
+
+// writeSettings, with a failure shown in an error box over parent.
+void saveSettings(const Settings &settings, SettingsFile &file, QWidget *parent);

@@ -40,10 +40,11 @@ void TFormMain::sbHTMLClick()
     // The program's name with ".html", in the current folder. The shipped help page has that very
     // name beside the program, so it is never the target: the page then goes to the data folder.
     const QString fileName = QFileInfo(programFilePath()).completeBaseName() + QStringLiteral(".html");
-    const QFileInfo wanted(QDir::current().absoluteFilePath(fileName));
-    const bool isHelpPage = wanted.absoluteFilePath() ==
-                            QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath();
-    QString path = isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted.absoluteFilePath());
+    const QString current = QDir::currentPath(); // empty when the current folder was removed
+    const QString wanted = current.isEmpty() ? QString() : QDir(current).absoluteFilePath(fileName);
+    const bool isHelpPage =
+        wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath();
+    QString path = wanted.isEmpty() || isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted);
     if (!HtmlProtocol::write(path, *SortGrid1, ApplicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);
         if (path == fallback || !HtmlProtocol::write(fallback, *SortGrid1, ApplicationTitle())) {

@@ -4,8 +4,11 @@
 #include "Brand.h"
 #include "ButtonWithColor.h"
 #include "Cfg.h"
+#include "ComPorts.h"
+#include "Comms.h"
 #include "DlgYesNo.h"
 #include "Dmn_led.h"
+#include "Excel.h"
 #include "Graphics.h"
 #include "ResultsTable.h"
 #include "SharedPrinter.h"
@@ -151,6 +154,7 @@ TFormMain::TFormMain(QWidget *parent)
     }
 
     buildHiddenMenu();
+    createComPorts();
     FormCreate();
 }
 
@@ -161,6 +165,8 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormDestroy()
 {
+    delete Excel;
+    Excel = nullptr;
     m_settings.Left = pos().x();
     m_settings.Top = pos().y();
     m_settings.Width = width() + NominalFrame.width();
@@ -169,6 +175,15 @@ void TFormMain::FormDestroy()
     m_settings.Mode = cbMode->currentIndex();
     SettingsFile file(settingsFilePath());
     saveSettings(m_settings, file, this);
+    ComPort1->Close();
+    // ComPort2 closes as the window lets it go, when the lamp and the dialog are gone already.
+    for (TComPort *port : {ComPort1, ComPort2}) {
+        port->OnOpen = nullptr;
+        port->OnClose = nullptr;
+        port->OnCTS = nullptr;
+        port->OnDSR = nullptr;
+        disconnect(port, nullptr, this, nullptr);
+    }
 }
 
 void TFormMain::buildTopBar()
@@ -468,13 +483,16 @@ void TFormMain::FormCreate()
     bFSTART->hide();
 
     m_helpFile = programSiblingPath(QStringLiteral(".html"));
+    PortMask = ProbeComPorts();
     m_lastFolder = programDir();
 
     TimerDateTimer();
+    openComPorts();
 
     SortGrid1->setRows(0, Results::headerCaptions());
     FormResize();
     UpdateProtocolControls();
+    Excel = new TExcel(this);
     SetRunHotKeys(false);
     bCFG->setFocus();
     // The operator's first move is loading a start list.
@@ -586,15 +604,6 @@ void TFormMain::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
-}
-
-void TFormMain::bCFGClick()
-{
-    if (!CfgDialog)
-        return;
-    CfgDialog->execute();
-    // Nothing is focused that a stray Space or Enter could press.
-    PanelT1->setFocus();
 }
 
 void TFormMain::TimerDateTimer()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSignal.h"
 #include "Settings.h"
 
 #include <QMainWindow>
@@ -16,6 +17,7 @@ class QTimer;
 class QToolButton;
 class TBitBtnWithColor;
 class TCfgDialog;
+class TComPort;
 class TDigit;
 class TExcel;
 class TFDlgYesNo;
@@ -41,6 +43,14 @@ public:
     Settings &settings() { return m_settings; }
     quint32 PortMask = 0;
     void bCFGClick();
+
+    // Line-signal input.
+    TComPort *ComPort1 = nullptr;
+    TComPort *ComPort2 = nullptr;
+    TLineState LineState;
+    void ComPort1DSR(TComPort *sender);
+    void ComPort1Open(TComPort *sender);
+    void ComPort1Close(TComPort *sender);
 
     // Runs the file dialogs modally; tests answer them instead.
     std::function<int(QFileDialog &)> execFileDialog;
@@ -179,6 +189,13 @@ private:
     void removeCurrentRow(bool rerankOnly);
 
     void FormDestroy();
+    void createComPorts();
+    void openComPort(TComPort *port);
+    void openComPorts();
+    void closeComPorts();
+    void showLineStatus(TComPort *port);
+    LineSettings lineSettings() const;
+    static QString portDeviceText(int port, int line);
 
     TFDlgYesNo *FDlgYesNo = nullptr;
     TCfgDialog *CfgDialog = nullptr;

@@ -1,3 +1,4 @@
+#include "Cfg.h"
 #include "DlgYesNo.h"
 #include "FMain.h"
 
@@ -17,7 +18,10 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    // The windows in their order: the settings dialog needs the main window's settings and port probe.
     TFormMain form;
+    TCfgDialog cfg(form.settings(), form.PortMask, &form);
+    form.setCfgDialog(&cfg);
     TFDlgYesNo yesNo(&form);
     form.setYesNoDialog(&yesNo);
     form.show();

@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 inline QByteArray readFile(const QString &path)
@@ -52,7 +53,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         setProgramFilePath(dir.filePath(QStringLiteral("ombrel")));
         QFile::remove(settingsFilePath()); // each test starts without stored settings
-        previousTicks = setTickSource([this] { return ticks; });
+        beforeForm();
+        previousTicks = setTickSource([this] { return ticks.load(); });
         previousSound = setSoundPlayer([this](const QString &name) { sounds.append(name); });
         previousOpener = setUrlOpener([this](const QUrl &url) {
             opened.append(url);
@@ -67,6 +69,9 @@ protected:
         QApplication::setActiveWindow(form.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
+
+    // What a test prepares before the window opens: stored settings, devices.
+    virtual void beforeForm() {}
 
     void TearDown() override
     {
@@ -125,7 +130,7 @@ protected:
     QString cell(int col, int row) const { return form->SortGrid1->Cells(col, row); }
 
     QTemporaryDir dir;
-    quint32 ticks = 100000;
+    std::atomic<quint32> ticks = 100000; // also read by the serial wait threads
     QStringList sounds;
     QList<QUrl> opened;
     std::unique_ptr<TFormMain> form;

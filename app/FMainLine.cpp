@@ -1,0 +1,131 @@
+// Contacts and light barriers on the serial ports: opening the ports, and turning their line events
+// into START and STOPP with the time stamp taken where the edge arrived.
+#include "FMain.h"
+
+#include "ButtonWithColor.h"
+#include "Cfg.h"
+#include "ComPorts.h"
+#include "Comms.h"
+#include "Dmn_led.h"
+#include "LineSignal.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+void TFormMain::createComPorts()
+{
+    ComPort1 = new TComPort(this);
+    applyLineInputDesign(*ComPort1, 1);
+    ComPort2 = new TComPort(this);
+    applyLineInputDesign(*ComPort2, 2);
+    for (TComPort *port : {ComPort1, ComPort2}) {
+        port->OnCTS = [this](TComPort *sender) { ComPort1DSR(sender); };
+        port->OnDSR = [this](TComPort *sender) { ComPort1DSR(sender); };
+        port->OnOpen = [this](TComPort *sender) { ComPort1Open(sender); };
+        port->OnClose = [this](TComPort *sender) { ComPort1Close(sender); };
+        connect(port, &TComPort::modemStatusChanged, this, [this, port] { showLineStatus(port); });
+    }
+}
+
+LineSettings TFormMain::lineSettings() const
+{
+    return {m_settings.Port1, m_settings.Port2, m_settings.Line1,          m_settings.Line2,
+            m_settings.Alg1,  m_settings.Alg2,  {LineMask[0], LineMask[1]}};
+}
+
+void TFormMain::ComPort1DSR(TComPort *sender)
+{
+    const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(), sender->ModemStatus(),
+                                                lineSettings(), LineState);
+    const RaceView race{bSTART->isEnabled(), Led1->Kind() == lkGreen, bSTOP1->isEnabled(),
+                        bSTOP2->isEnabled()};
+    switch (DispatchLineSignal(inputs, race)) {
+    case LineAction::Start:
+        startRun(sender->EventTick());
+        TimerGesperrt1->start();
+        break;
+    case LineAction::StopLane1: stopLane(0, sender->EventTick()); break;
+    case LineAction::StopLane2: stopLane(1, sender->EventTick()); break;
+    case LineAction::None: break;
+    }
+}
+
+void TFormMain::ComPort1Open(TComPort *sender)
+{
+    resetLineState(LineState, sender->Port(), lineSettings());
+    Led1->show();
+    showLineStatus(sender);
+}
+
+void TFormMain::ComPort1Close(TComPort *sender)
+{
+    Led1->hide();
+    showLineStatus(sender);
+}
+
+void TFormMain::showLineStatus(TComPort *port)
+{
+    if (CfgDialog && port->Port() != 0)
+        CfgDialog->setPortStatus(port->Port(), port->LiveModemStatus());
+}
+
+void TFormMain::openComPort(TComPort *port)
+{
+    if (port->Port() == 0)
+        return;
+    try {
+        port->Open();
+    } catch (const EComError &error) {
+        // A port that cannot be opened stays closed; only a fix the operator can make is worth a word.
+        if (!error.userText().isEmpty())
+            showNotice(error.userText());
+    }
+}
+
+void TFormMain::openComPorts()
+{
+    const PortPlan plan = portPlan(m_settings);
+    ComPort1->setPort(quint8(plan.ComPort1));
+    ComPort2->setPort(quint8(plan.ComPort2));
+    openComPort(ComPort1);
+    openComPort(ComPort2);
+}
+
+void TFormMain::closeComPorts()
+{
+    for (TComPort *port : {ComPort1, ComPort2}) {
+        try {
+            port->Close();
+        } catch (const EComError &) {
+            // closing is best effort; the port is renumbered and reopened next
+        }
+        port->setPort(0);
+    }
+}
+
+QString TFormMain::portDeviceText(int port, int line)
+{
+    if (port <= 0)
+        return QString();
+    const QString path = comDevicePath(port);
+    if (line == 1 && comCtsAlwaysOn(path))
+        return path + QStringLiteral(" – kein RTS/CTS möglich");
+    return path;
+}
+
+void TFormMain::bCFGClick()
+{
+    if (!CfgDialog)
+        return;
+    CfgDialog->PortDevice = &TFormMain::portDeviceText;
+    for (TComPort *port : {ComPort1, ComPort2})
+        showLineStatus(port);
+    if (CfgDialog->execute() == TCfgDialog::mrOk) {
+        // Every OK renumbers and reopens the ports, changed or not.
+        closeComPorts();
+        openComPorts();
+    }
+    // Nothing is focused that a stray Space or Enter could press.
+    PanelT1->setFocus();
+}

@@ -1,0 +1,480 @@
+#include "Comms.h"
+
+#include "ComPorts.h"
+#include "TickCount.h"
+
+#include <QMetaObject>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <mutex>
+#include <string>
+
+#include <pthread.h>
+#include <sys/ioctl.h>
+
+namespace {
+
+struct LineBits
+{
+    TEvent event;
+    int tiocm;
+    quint32 eventBit;
+    int TComCounters::*count;
+};
+
+// The input lines a wait can watch, with their event and their transition counter.
+constexpr std::array<LineBits, 4> InputLines = {{{evCTS, TIOCM_CTS, EV_CTS, &TComCounters::cts},
+                                                 {evDSR, TIOCM_DSR, EV_DSR, &TComCounters::dsr},
+                                                 {evRing, TIOCM_RNG, EV_RING, &TComCounters::rng},
+                                                 {evRLSD, TIOCM_CD, EV_RLSD, &TComCounters::dcd}}};
+
+constexpr std::array<int, 16> BaudValues = {110,   300,   600,   1200,  2400,   4800,   9600,   14400,
+                                            19200, 38400, 56000, 57600, 115200, 128000, 256000, 0};
+
+bool deviceGone(int error)
+{
+    return error == EIO || error == ENODEV || error == ENXIO || error == EBADF;
+}
+
+void wakeHandler(int)
+{}
+
+// A signal whose handler does nothing and which is installed without SA_RESTART: it ends a blocking
+// ioctl or sleep of the wait thread with EINTR.
+int wakeSignal()
+{
+    static const int number = SIGRTMIN + 4;
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        struct sigaction action = {};
+        action.sa_handler = wakeHandler;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;
+        sigaction(number, &action, nullptr);
+    });
+    return number;
+}
+
+timespec monotonicNow()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
+
+void addMs(timespec &t, long ms)
+{
+    t.tv_nsec += (ms % 1000) * 1000000L;
+    t.tv_sec += ms / 1000 + t.tv_nsec / 1000000000L;
+    t.tv_nsec %= 1000000000L;
+}
+
+bool before(const timespec &a, const timespec &b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+} // namespace
+
+quint32 eventMaskBit(TEvent event)
+{
+    static constexpr std::array<quint32, 9> Bits = {EV_RXCHAR, EV_TXEMPTY, EV_RXFLAG, EV_RING, EV_BREAK,
+                                                    EV_CTS,    EV_DSR,     EV_ERR,    EV_RLSD};
+    return Bits[std::size_t(event)];
+}
+
+quint32 modemStatusWord(int tiocmLines)
+{
+    return ((tiocmLines & TIOCM_CTS) ? MS_CTS_ON : 0u) | ((tiocmLines & TIOCM_DSR) ? MS_DSR_ON : 0u) |
+           ((tiocmLines & TIOCM_RNG) ? MS_RING_ON : 0u) | ((tiocmLines & TIOCM_CD) ? MS_RLSD_ON : 0u);
+}
+
+int baudRateValue(TBaudRate rate, int user)
+{
+    return rate == brUser ? user : BaudValues[std::size_t(rate)];
+}
+
+EComError::EComError(const char *prefix, int code, const QString &path)
+    : std::runtime_error(std::string(prefix) + std::to_string(code))
+    , m_code(code)
+    , m_path(path)
+{}
+
+QString EComError::userText() const
+{
+    return comOpenErrorText(m_code, m_path);
+}
+
+EComHandle::EComHandle(int code, const QString &path)
+    : EComError("Unable to open com port: ", code, path)
+{}
+
+EComState::EComState(int code, const QString &path)
+    : EComError("Unable to set com state: ", code, path)
+{}
+
+// ---------------------------------------------------------------------------------------------------
+
+TComThread::TComThread(TComPort *port)
+    : m_port(port)
+    , m_device(port->m_device.get())
+    , m_path(port->m_path)
+    , m_settings(port->settings())
+    , m_waitLines(0)
+    , m_reopenMs(port->m_reopenMs)
+    , m_generation(port->m_generation)
+{
+    for (const LineBits &line : InputLines) {
+        if (port->Events() & eventSet({line.event}))
+            m_waitLines |= line.tiocm;
+    }
+    wakeSignal();
+    m_thread = std::thread([this] { Execute(); });
+}
+
+TComThread::~TComThread()
+{
+    Stop();
+    // One signal can arrive just before the thread enters its wait, so keep knocking until it ends.
+    while (!m_finished.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (!m_finished.load())
+            pthread_kill(m_thread.native_handle(), wakeSignal());
+    }
+    m_thread.join();
+}
+
+void TComThread::Stop()
+{
+    m_stop.store(true);
+    if (!m_finished.load())
+        pthread_kill(m_thread.native_handle(), wakeSignal());
+}
+
+void TComThread::Execute()
+{
+    sigset_t wake;
+    sigemptyset(&wake);
+    sigaddset(&wake, wakeSignal());
+    pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
+
+    Baseline base;
+    if (!readBaseline(base))
+        lose(base);
+    bool polling = false;
+    timespec next = monotonicNow();
+    while (!m_stop.load()) {
+        if (m_device->handle() < 0) {
+            if (!reopen(base))
+                continue;
+            polling = false;
+        }
+        quint32 tick = 0;
+        // An edge while the last change was being read: the wait would only see the next one.
+        TComCounters now;
+        bool pending = false;
+        if (base.hasCounters && m_device->readCounters(now) == 0) {
+            for (const LineBits &line : InputLines) {
+                if ((m_waitLines & line.tiocm) && now.*line.count != base.counters.*line.count)
+                    pending = true;
+            }
+        }
+        if (pending) {
+            tick = GetTickCount();
+        } else if (!polling) {
+            const int result = m_device->waitForChange(m_waitLines);
+            tick = GetTickCount();
+            if (result == EINTR)
+                continue;
+            if (result == ENOTTY || result == EINVAL) {
+                // The driver has no modem-status wait (CP210x): poll every millisecond instead.
+                polling = true;
+                next = monotonicNow();
+                continue;
+            }
+            if (result != 0) {
+                lose(base);
+                continue;
+            }
+        } else {
+            addMs(next, 1);
+            const timespec current = monotonicNow();
+            if (before(next, current))
+                next = current;
+            if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR)
+                continue;
+            tick = GetTickCount();
+        }
+        if (!sample(base, tick))
+            lose(base);
+    }
+    m_finished.store(true);
+}
+
+bool TComThread::readBaseline(Baseline &base)
+{
+    base = Baseline();
+    TComCounters counters;
+    const int countError = m_device->readCounters(counters);
+    if (deviceGone(countError))
+        return false;
+    int lines = 0;
+    if (m_device->readLines(lines) != 0)
+        return false;
+    base.valid = true;
+    base.hasCounters = countError == 0;
+    base.counters = counters;
+    base.lines = lines;
+    m_port->m_liveStatus.store(modemStatusWord(lines));
+    return true;
+}
+
+// Reads what changed since the baseline and posts it. False when the device has gone.
+bool TComThread::sample(Baseline &base, quint32 tick)
+{
+    TComCounters now = base.counters;
+    bool counted = false;
+    if (base.hasCounters) {
+        const int error = m_device->readCounters(now);
+        if (deviceGone(error))
+            return false;
+        counted = error == 0;
+    }
+    int lines = 0;
+    if (const int error = m_device->readLines(lines))
+        return !deviceGone(error); // another failure: no guessed status, try again at the next change
+
+    quint32 changed = 0;
+    quint32 pulsed = 0;
+    int pulsedLines = 0;
+    for (const LineBits &line : InputLines) {
+        if (!(m_waitLines & line.tiocm))
+            continue;
+        const bool levelChanged = ((lines ^ base.lines) & line.tiocm) != 0;
+        const unsigned moved = counted ? unsigned(now.*line.count) - unsigned(base.counters.*line.count) : 0u;
+        if (levelChanged || moved > 0)
+            changed |= line.eventBit;
+        // On and off again before the status was read: deliver both edges rather than none.
+        if (!levelChanged && moved >= 2 && moved % 2 == 0) {
+            pulsed |= line.eventBit;
+            pulsedLines |= line.tiocm;
+        }
+    }
+    base.lines = lines;
+    if (counted)
+        base.counters = now;
+    m_port->m_liveStatus.store(modemStatusWord(lines));
+    if (pulsed != 0)
+        post({TComEvent::Lines, pulsed, modemStatusWord(lines ^ pulsedLines), tick});
+    if (changed != 0)
+        post({TComEvent::Lines, changed, modemStatusWord(lines), tick});
+    return true;
+}
+
+// The device went away: close it at once so nothing hangs on it, and tell the port.
+void TComThread::lose(Baseline &base)
+{
+    m_device->close();
+    base = Baseline();
+    m_port->m_liveStatus.store(TComPort::NoLiveStatus);
+    post({TComEvent::Lost, 0, 0, 0});
+}
+
+bool TComThread::reopen(Baseline &base)
+{
+    sleepFor(m_reopenMs);
+    if (m_stop.load() || m_device->open(m_path) != 0)
+        return false;
+    if (m_device->configure(m_settings) != 0 || !readBaseline(base)) {
+        m_device->close();
+        return false;
+    }
+    post({TComEvent::Reopened, 0, 0, 0});
+    return true;
+}
+
+void TComThread::sleepFor(int ms)
+{
+    timespec until = monotonicNow();
+    addMs(until, ms);
+    // The wake signal ends the sleep early; the caller looks at the stop flag.
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+}
+
+void TComThread::post(const TComEvent &event)
+{
+    TComPort *port = m_port;
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        port, [port, generation, event] { port->deliver(generation, event); }, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TComPort::TComPort(QObject *owner, std::unique_ptr<TComDevice> device)
+    : QObject(owner)
+    , m_device(device ? std::move(device) : createComDevice())
+{}
+
+TComPort::~TComPort()
+{
+    Close();
+}
+
+void TComPort::setDataBits(int bits)
+{
+    if (bits == m_dataBits)
+        return;
+    m_dataBits = qBound(5, bits, 8);
+}
+
+int TComPort::Handle() const
+{
+    return m_connected && m_online ? m_device->handle() : -1;
+}
+
+QString TComPort::DevicePath() const
+{
+    return comDevicePath(m_port);
+}
+
+std::optional<quint32> TComPort::LiveModemStatus() const
+{
+    const quint32 status = m_liveStatus.load();
+    if (!m_connected || status == NoLiveStatus)
+        return std::nullopt;
+    return status;
+}
+
+TComSettings TComPort::settings() const
+{
+    TComSettings s;
+    s.BaudRate = baudRateValue(m_baudRate, m_baudRateUser);
+    s.DataBits = m_dataBits;
+    s.Parity = m_parity;
+    s.StopBits = m_stopBits;
+    s.EnableDTR = m_enableDTR;
+    return s;
+}
+
+void TComPort::Open()
+{
+    Close();
+    CreateHandle();
+    try {
+        SetupState();
+    } catch (...) {
+        // Not connected, so Close would never release it; keep the device free for the next try.
+        DestroyHandle();
+        throw;
+    }
+    ++m_generation;
+    m_online = true;
+    m_thread = std::make_unique<TComThread>(this);
+    m_connected = true;
+    if (OnOpen) {
+        const TNotifyEvent handler = OnOpen;
+        handler(this);
+    }
+    emit modemStatusChanged();
+}
+
+void TComPort::Close()
+{
+    if (!m_connected)
+        return;
+    m_thread.reset();
+    DestroyHandle();
+    m_connected = false;
+    m_online = false;
+    m_liveStatus.store(NoLiveStatus);
+    ++m_generation;
+    if (OnClose) {
+        const TNotifyEvent handler = OnClose;
+        handler(this);
+    }
+    emit modemStatusChanged();
+}
+
+void TComPort::CreateHandle()
+{
+    m_path = comDevicePath(m_port);
+    if (m_path.isEmpty())
+        throw EComHandle(ENOENT, m_path);
+    if (const int error = m_device->open(m_path))
+        throw EComHandle(error, m_path);
+}
+
+void TComPort::SetupState()
+{
+    if (const int error = m_device->configure(settings()))
+        throw EComState(error, m_path);
+}
+
+void TComPort::DestroyHandle()
+{
+    m_device->close();
+}
+
+void TComPort::deliver(quint64 generation, const TComEvent &event)
+{
+    if (generation != m_generation || !m_connected)
+        return;
+    switch (event.kind) {
+    case TComEvent::Lost:
+        m_online = false;
+        if (OnClose) {
+            const TNotifyEvent handler = OnClose;
+            handler(this);
+        }
+        break;
+    case TComEvent::Reopened:
+        m_online = true;
+        if (OnOpen) {
+            const TNotifyEvent handler = OnOpen;
+            handler(this);
+        }
+        break;
+    case TComEvent::Lines: DoEvents(event); break;
+    }
+    if (generation == m_generation)
+        emit modemStatusChanged();
+}
+
+// The handlers in their fixed order; a handler that closes the port ends the round.
+void TComPort::DoEvents(const TComEvent &event)
+{
+    const quint64 generation = m_generation;
+    m_eventStatus = event.status;
+    m_eventTick = event.tick;
+    if ((event.mask & EV_RXCHAR) && OnRxChar) {
+        m_currentEvent = EV_RXCHAR;
+        const TRxCharEvent handler = OnRxChar;
+        handler(this, 0);
+        if (generation != m_generation)
+            return;
+    }
+    using Handler = TNotifyEvent TComPort::*;
+    static constexpr std::array<std::pair<quint32, Handler>, 8> Table = {{{EV_TXEMPTY, &TComPort::OnTxEmpty},
+                                                                          {EV_BREAK, &TComPort::OnBreak},
+                                                                          {EV_RING, &TComPort::OnRing},
+                                                                          {EV_CTS, &TComPort::OnCTS},
+                                                                          {EV_DSR, &TComPort::OnDSR},
+                                                                          {EV_RXFLAG, &TComPort::OnRxFlag},
+                                                                          {EV_RLSD, &TComPort::OnRLSD},
+                                                                          {EV_ERR, &TComPort::OnError}}};
+    for (const auto &[bit, member] : Table) {
+        if (!(event.mask & bit) || !(this->*member))
+            continue;
+        m_currentEvent = bit;
+        const TNotifyEvent handler = this->*member;
+        handler(this);
+        if (generation != m_generation)
+            return;
+    }
+    m_currentEvent = 0;
+}

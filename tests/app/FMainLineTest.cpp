@@ -1,0 +1,95 @@
+#include "FMainFixture.h"
+
+#include "ComDevice.h"
+#include "Comms.h"
+#include "FakeComDevice.h"
+
+#include <QSignalSpy>
+
+#include <sys/ioctl.h>
+
+namespace {
+
+// The main window with START on COM1 (DTR-DSR contact) and STOPP on COM2 (RTS-CTS contact), both
+// "Ein", on scripted devices.
+class FMainLineTest : public FMainTest
+{
+protected:
+    void beforeForm() override
+    {
+        previousFactory = setComDeviceFactory([this] {
+            auto device = std::make_unique<FakeComDevice>();
+            devices.push_back(device.get());
+            return std::unique_ptr<TComDevice>(std::move(device));
+        });
+        Settings stored;
+        stored.Port1 = 1;
+        stored.Line1 = 0;
+        stored.Port2 = 2;
+        stored.Line2 = 1;
+        SettingsFile file(settingsFilePath());
+        ASSERT_TRUE(writeSettings(stored, file).isEmpty());
+    }
+
+    void TearDown() override
+    {
+        FMainTest::TearDown(); // closes the ports before their devices go
+        setComDeviceFactory(previousFactory);
+    }
+
+    // Changes a line and waits until the main thread has handled the port's event.
+    void lines(TComPort *port, FakeComDevice *device, int level)
+    {
+        QSignalSpy handled(port, &TComPort::modemStatusChanged);
+        device->setLines(level);
+        ASSERT_TRUE(handled.wait(2000));
+    }
+
+    std::vector<FakeComDevice *> devices;
+    ComDeviceFactory previousFactory;
+};
+
+} // namespace
+
+TEST_F(FMainLineTest, ContactsStartAndStopARunWithTheirOwnTimeStamps)
+{
+    ASSERT_TRUE(form->ComPort1->Connected());
+    ASSERT_TRUE(form->ComPort2->Connected());
+    ASSERT_EQ(devices.size(), 2u);
+    FakeComDevice *start = devices[0];
+    FakeComDevice *stop = devices[1];
+    EXPECT_TRUE(form->Led1->isVisible());
+    loadStartList();
+
+    lines(form->ComPort1, start, TIOCM_DSR); // the light barrier is not armed: no run
+    EXPECT_FALSE(form->Clock->isActive());
+    lines(form->ComPort1, start, 0);
+
+    form->Led1Click();
+    ticks = 500000;
+    lines(form->ComPort1, start, TIOCM_DSR);
+    ASSERT_TRUE(form->Clock->isActive());
+    EXPECT_EQ(form->StartTick, 500000u);
+    EXPECT_TRUE(form->TimerGesperrt1->isActive());
+    lines(form->ComPort1, start, 0); // opening and closing again while running changes nothing
+    lines(form->ComPort1, start, TIOCM_DSR);
+    EXPECT_EQ(form->StartTick, 500000u);
+
+    ticks = 512345;
+    lines(form->ComPort2, stop, TIOCM_CTS); // the first STOPP stops lane 1
+    lines(form->ComPort2, stop, 0);
+    ticks = 513000;
+    lines(form->ComPort2, stop, TIOCM_CTS); // the second lane 2
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 1)), u"12,34"_qs);
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 2)), u"13,00"_qs);
+    EXPECT_FALSE(form->Clock->isActive());
+    lines(form->ComPort2, stop, 0);
+    lines(form->ComPort2, stop, TIOCM_CTS); // a third does nothing
+    EXPECT_TRUE(form->bRESET->isEnabled());
+
+    // The adapter is pulled: the lamp goes, keys and buttons keep working.
+    start->unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(!form->Led1->isVisible(), 3000);
+    key(Qt::Key_0);
+    EXPECT_TRUE(form->bSTART->isEnabled());
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ComDevice.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+// A scripted serial device. Its wait blocks in poll() on a pipe, so it behaves like the driver's
+// modem-status wait: a line change wakes it, the wake signal ends it with EINTR, and it only sees
+// changes after it started (an edge before the wait is left to the counters).
+class FakeComDevice final : public TComDevice
+{
+public:
+    FakeComDevice();
+    ~FakeComDevice() override;
+    FakeComDevice(const FakeComDevice &) = delete;
+    FakeComDevice &operator=(const FakeComDevice &) = delete;
+
+    // Script, from the test thread.
+    void setLines(int lines);           // TIOCM bits; each changed line counts one transition
+    void pulse(int lines);              // on and off again (or off and on): two transitions, same level
+    void unplug();                      // waits and reads fail with EIO, open with ENOENT
+    void replug();                      // the device can be opened again
+    void failNextWait(int error);       // the next wait returns this error (EINTR) at once
+    void setWaitSupported(bool on);     // false: the wait fails with ENOTTY, as on CP210x
+    void setCountersSupported(bool on); // false: no transition counters
+    void setOpenError(int error);
+    void setConfigureError(int error);
+    // Runs once, inside the next readLines after the level was taken: an edge during the hand-over.
+    void onNextReadLines(std::function<void()> action);
+
+    // Observations.
+    bool isOpen() const;
+    int openCount() const;
+    int configureCount() const;
+    int readLinesCount() const;
+    int interruptedWaits() const;
+    int waitCalls() const;
+    TComSettings lastSettings() const;
+    int outputs() const; // TIOCM_DTR | TIOCM_RTS as last set
+    // Waits until a thread is inside waitForChange (or polling reads), up to timeoutMs.
+    bool waitUntilWaiting(int timeoutMs) const;
+    bool waitForReadLines(int count, int timeoutMs) const;
+    bool waitForWaitCalls(int count, int timeoutMs) const;
+
+    int open(const QString &path) override;
+    int configure(const TComSettings &settings) override;
+    void close() override;
+    int handle() const override;
+    int waitForChange(int lines) override;
+    int readLines(int &lines) override;
+    int readCounters(TComCounters &counters) override;
+    int setOutputs(bool dtr, bool rts) override;
+
+private:
+    void wake();
+    void toggleCounter(int lines, int times);
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    int m_pipe[2] = {-1, -1};
+    bool m_open = false;
+    bool m_unplugged = false;
+    bool m_waitSupported = true;
+    bool m_countersSupported = true;
+    int m_openError = 0;
+    int m_configureError = 0;
+    std::deque<int> m_waitErrors;
+    std::function<void()> m_onReadLines;
+    int m_lines = 0;
+    TComCounters m_counters;
+    int m_outputs = 0;
+    TComSettings m_settings;
+    int m_opens = 0;
+    int m_configures = 0;
+    int m_reads = 0;
+    int m_waiting = 0;
+    int m_interrupted = 0;
+    int m_waitCalls = 0;
+};

@@ -59,6 +59,43 @@ int wakeSignal()
     return number;
 }
 
+// Polls after a change: 1 ms apart, this many times.
+constexpr int GuardPolls = 50;
+// How often the timer knocks on a blocking wait.
+constexpr int WaitGuardPeriodMs = 50;
+
+// A per-thread timer that sends the wake signal to the thread that made it, every periodMs.
+class WaitGuardTimer
+{
+public:
+    WaitGuardTimer(int signal, int periodMs)
+    {
+        sigevent event = {};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = signal;
+        event._sigev_un._tid = gettid(); // glibc 2.36 does not name the field yet
+        if (timer_create(CLOCK_MONOTONIC, &event, &m_timer) != 0)
+            return;
+        m_armed = true;
+        itimerspec period = {};
+        period.it_interval.tv_sec = periodMs / 1000;
+        period.it_interval.tv_nsec = long(periodMs % 1000) * 1000000L;
+        period.it_value = period.it_interval;
+        timer_settime(m_timer, 0, &period, nullptr);
+    }
+    ~WaitGuardTimer()
+    {
+        if (m_armed)
+            timer_delete(m_timer);
+    }
+    WaitGuardTimer(const WaitGuardTimer &) = delete;
+    WaitGuardTimer &operator=(const WaitGuardTimer &) = delete;
+
+private:
+    timer_t m_timer = {};
+    bool m_armed = false;
+};
+
 timespec monotonicNow()
 {
     timespec now = {};
@@ -162,16 +199,24 @@ void TComThread::Execute()
     sigaddset(&wake, wakeSignal());
     pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
 
+    // The modem-status wait only sees edges after it started, so an edge in the moment between
+    // the last look at the counters and the wait would sleep until the next edge. Two guards:
+    // right after a change the thread polls every millisecond for a while (a second crossing or
+    // a bouncing contact comes then), and a timer wakes the wait regularly to look again.
+    WaitGuardTimer guard(wakeSignal(), WaitGuardPeriodMs);
+
     Baseline base;
     if (!readBaseline(base))
         lose(base);
     bool polling = false;
+    int guardPolls = 0;
     timespec next = monotonicNow();
     while (!m_stop.load()) {
         if (m_device->handle() < 0) {
             if (!reopen(base))
                 continue;
             polling = false;
+            guardPolls = 0;
         }
         quint32 tick = 0;
         // An edge while the last change was being read: the wait would only see the next one.
@@ -185,32 +230,38 @@ void TComThread::Execute()
         }
         if (pending) {
             tick = GetTickCount();
-        } else if (!polling) {
+        } else if (!polling && guardPolls == 0) {
             const int result = m_device->waitForChange(m_waitLines);
             tick = GetTickCount();
-            if (result == EINTR)
-                continue;
+            if (result == EINTR && m_stop.load())
+                break;
             if (result == ENOTTY || result == EINVAL) {
                 // The driver has no modem-status wait (CP210x): poll every millisecond instead.
                 polling = true;
                 next = monotonicNow();
                 continue;
             }
-            if (result != 0) {
+            if (result != 0 && result != EINTR) {
                 lose(base);
                 continue;
             }
+            // EINTR is the guard timer's knock (or a stray signal): look whether an edge slipped by.
         } else {
+            if (guardPolls > 0 && !polling)
+                --guardPolls;
             addMs(next, 1);
             const timespec current = monotonicNow();
             if (before(next, current))
                 next = current;
-            if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR)
-                continue;
+            if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR && m_stop.load())
+                break;
             tick = GetTickCount();
         }
-        if (!sample(base, tick))
+        bool posted = false;
+        if (!sample(base, tick, posted))
             lose(base);
+        else if (posted)
+            guardPolls = GuardPolls;
     }
     m_finished.store(true);
 }
@@ -234,8 +285,9 @@ bool TComThread::readBaseline(Baseline &base)
 }
 
 // Reads what changed since the baseline and posts it. False when the device has gone.
-bool TComThread::sample(Baseline &base, quint32 tick)
+bool TComThread::sample(Baseline &base, quint32 tick, bool &posted)
 {
+    posted = false;
     TComCounters now = base.counters;
     bool counted = false;
     if (base.hasCounters) {
@@ -272,6 +324,7 @@ bool TComThread::sample(Baseline &base, quint32 tick)
         post({TComEvent::Lines, pulsed, modemStatusWord(lines ^ pulsedLines), tick});
     if (changed != 0)
         post({TComEvent::Lines, changed, modemStatusWord(lines), tick});
+    posted = changed != 0;
     return true;
 }
 
@@ -301,8 +354,9 @@ void TComThread::sleepFor(int ms)
 {
     timespec until = monotonicNow();
     addMs(until, ms);
-    // The wake signal ends the sleep early; the caller looks at the stop flag.
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+    // The guard timer's knocks do not shorten the sleep; a stop does.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR && !m_stop.load()) {
+    }
 }
 
 void TComThread::post(const TComEvent &event)

@@ -151,7 +151,7 @@ private:
 
     void Execute();
     bool readBaseline(Baseline &base);
-    bool sample(Baseline &base, quint32 tick);
+    bool sample(Baseline &base, quint32 tick, bool &posted);
     void lose(Baseline &base);
     bool reopen(Baseline &base);
     void sleepFor(int ms);

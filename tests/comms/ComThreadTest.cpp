@@ -222,6 +222,30 @@ TEST_F(ComPortTest, EdgeDuringTheHandOverIsCaughtByTheCounters)
     EXPECT_EQ(seen[1].status, MS_DSR_ON | MS_CTS_ON);
 }
 
+TEST_F(ComPortTest, EdgeBeforeTheWaitIsCaughtWithoutCounters)
+{
+    // Without transition counters only a fresh look at the lines finds an edge that came between the
+    // last read and the next wait: the polls after a change must make it.
+    fake->setCountersSupported(false);
+    openAndWait();
+    fake->onNextReadLines([this] { fake->setLines(TIOCM_DSR | TIOCM_CTS); });
+    fake->setLines(TIOCM_DSR);
+    ASSERT_TRUE(waitSeen(2));
+    EXPECT_EQ(seen[1].event, EV_CTS);
+    EXPECT_EQ(seen[1].status, MS_DSR_ON | MS_CTS_ON);
+}
+
+TEST_F(ComPortTest, AnEdgeMissedByTheWaitIsFoundByTheGuardTimer)
+{
+    fake->setCountersSupported(false);
+    openAndWait();
+    // The edge comes while the thread is between its last look and the wait, long after the polls
+    // that follow a change: only the timer's knock on the wait finds it.
+    fake->setLinesUnseen(TIOCM_DSR);
+    ASSERT_TRUE(waitSeen(1));
+    EXPECT_EQ(seen[0].event, EV_DSR);
+}
+
 TEST_F(ComPortTest, ShortPulseArrivesAsClosingThenOpeningWithTheWakeStamp)
 {
     openAndWait();

@@ -55,6 +55,13 @@ void FakeComDevice::setLines(int lines)
     wake();
 }
 
+void FakeComDevice::setLinesUnseen(int lines)
+{
+    std::lock_guard lock(m_mutex);
+    toggleCounter(lines ^ m_lines, 1);
+    m_lines = lines;
+}
+
 void FakeComDevice::pulse(int lines)
 {
     {

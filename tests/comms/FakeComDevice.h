@@ -19,7 +19,9 @@ public:
     FakeComDevice &operator=(const FakeComDevice &) = delete;
 
     // Script, from the test thread.
-    void setLines(int lines);           // TIOCM bits; each changed line counts one transition
+    void setLines(int lines); // TIOCM bits; each changed line counts one transition
+    // As setLines, but a wait in progress does not see it: the edge fell just before the wait began.
+    void setLinesUnseen(int lines);
     void pulse(int lines);              // on and off again (or off and on): two transitions, same level
     void unplug();                      // waits and reads fail with EIO, open with ENOENT
     void replug();                      // the device can be opened again

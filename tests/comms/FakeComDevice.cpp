@@ -51,6 +51,7 @@ void FakeComDevice::setLines(int lines)
         std::lock_guard lock(m_mutex);
         toggleCounter(lines ^ m_lines, 1);
         m_lines = lines;
+        ++m_changes;
     }
     wake();
 }
@@ -60,6 +61,7 @@ void FakeComDevice::setLinesUnseen(int lines)
     std::lock_guard lock(m_mutex);
     toggleCounter(lines ^ m_lines, 1);
     m_lines = lines;
+    ++m_changes;
 }
 
 void FakeComDevice::pulse(int lines)
@@ -67,6 +69,7 @@ void FakeComDevice::pulse(int lines)
     {
         std::lock_guard lock(m_mutex);
         toggleCounter(lines, 2);
+        ++m_changes;
     }
     wake();
 }
@@ -187,6 +190,13 @@ bool FakeComDevice::waitUntilWaiting(int timeoutMs) const
                               [this] { return m_waiting > 0 || (!m_waitSupported && m_reads > 0); });
 }
 
+bool FakeComDevice::waitForChangeRead(int timeoutMs) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_changesRead == m_changes; });
+}
+
 bool FakeComDevice::waitForReadLines(int count, int timeoutMs) const
 {
     std::unique_lock lock(m_mutex);
@@ -289,6 +299,7 @@ int FakeComDevice::readLines(int &lines)
             return EIO;
         lines = m_lines | m_outputs;
         ++m_reads;
+        m_changesRead = m_changes;
         action = std::move(m_onReadLines);
         m_onReadLines = nullptr;
     }

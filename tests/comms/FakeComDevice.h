@@ -45,6 +45,9 @@ public:
     // Waits until a thread is inside waitForChange (or polling reads), up to timeoutMs.
     bool waitUntilWaiting(int timeoutMs) const;
     bool waitForReadLines(int count, int timeoutMs) const;
+    // Waits until the lines have been read since the last scripted change. Counting reads is not
+    // enough: the thread also reads when it merely looks again.
+    bool waitForChangeRead(int timeoutMs) const;
     bool waitForWaitCalls(int count, int timeoutMs) const;
 
     int open(const QString &path) override;
@@ -78,6 +81,8 @@ private:
     int m_opens = 0;
     int m_configures = 0;
     int m_reads = 0;
+    int m_changes = 0;
+    int m_changesRead = 0;
     int m_waiting = 0;
     int m_interrupted = 0;
     int m_waitCalls = 0;

@@ -222,10 +222,9 @@ protected:
 
     void edge(quint32 tick, int lines)
     {
-        const int reads = fake->readLinesCount();
         now = tick;
         fake->setLines(lines);
-        ASSERT_TRUE(fake->waitForReadLines(reads + 1, 2000));
+        ASSERT_TRUE(fake->waitForChangeRead(2000));
         // The main thread gets to the event a while later.
         now = tick + 250;
         QTest::qWait(5);

@@ -211,7 +211,7 @@ void TFormMain::buildTimerArea()
     Panel7->installEventFilter(this);
     Panel5 = panel(Panel7, "Panel5", clBtnShadow);
     QLabel *modeLabel = label(Panel5, "Label3", QStringLiteral("Mode:"), bold, clWindowText);
-    modeLabel->move(8, 9);
+    modeLabel->move(8, 7);
     cbMode = new QComboBox(Panel5);
     cbMode->setObjectName(QStringLiteral("cbMode"));
     cbMode->setFocusPolicy(Qt::StrongFocus);
@@ -401,9 +401,9 @@ void TFormMain::Panel7Resize()
     const int w = Panel7->width();
     const int h = Panel7->height();
     Panel5->setGeometry(0, 0, w, 67);
-    cbMode->setGeometry(52, 6, std::max(40, w - 60), 24);
-    Led1->setGeometry(16, 38, 16, 16);
-    bSTART->setGeometry(41, 27, std::max(40, w - 82), 36);
+    cbMode->setGeometry(52, 3, std::max(40, w - 60), 23);
+    Led1->setGeometry(16, 39, 16, 16);
+    bSTART->setGeometry(41, 29, std::max(40, w - 82), 36);
     bFSTART->setGeometry(bSTART->geometry());
     const int half = w / 2 - 2;
     PanelLE->setGeometry(0, 67, half, h - 67 - 8);

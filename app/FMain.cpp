@@ -1,21 +1,21 @@
-#include "FMain.h"
+#include "app/FMain.h"
 
-#include "AppPaths.h"
-#include "Brand.h"
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "ComPorts.h"
-#include "Comms.h"
-#include "DlgYesNo.h"
-#include "Dmn_led.h"
-#include "Excel.h"
-#include "Graphics.h"
-#include "ResultsTable.h"
-#include "SharedPrinter.h"
-#include "Shell.h"
-#include "SortGrid.h"
-#include "ToolIcons.h"
-#include "Udigit.h"
+#include "app/ToolIcons.h"
+#include "comms/ComPorts.h"
+#include "comms/Comms.h"
+#include "controls/ButtonWithColor.h"
+#include "controls/Dmn_led.h"
+#include "controls/SortGrid.h"
+#include "controls/Udigit.h"
+#include "platform/AppPaths.h"
+#include "platform/Brand.h"
+#include "platform/Graphics.h"
+#include "platform/SharedPrinter.h"
+#include "platform/Shell.h"
+#include "protocol/Excel.h"
+#include "protocol/ResultsTable.h"
+#include "settings/Cfg.h"
+#include "settings/DlgYesNo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -127,7 +127,7 @@ void TFormMain::FormDestroy()
 
 void TFormMain::FormCreate()
 {
-    setWindowTitle(ApplicationTitle() + u' ' + windowTitle());
+    setWindowTitle(applicationTitle() + u' ' + windowTitle());
 
     cbMode->addItems({QStringLiteral("Passprufüng"), QStringLiteral("Passrennen")});
     cbMode->setCurrentIndex(1);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "LineSignal.h"
-#include "Settings.h"
+#include "comms/LineSignal.h"
+#include "platform/Graphics.h"
+#include "settings/Settings.h"
 
 #include <QMainWindow>
 
@@ -47,7 +48,7 @@ public:
     // Line-signal input.
     TComPort *ComPort1 = nullptr;
     TComPort *ComPort2 = nullptr;
-    TLineState LineState;
+    LineLevels LineState;
     void ComPort1DSR(TComPort *sender);
     void ComPort1Open(TComPort *sender);
     void ComPort1Close(TComPort *sender);
@@ -170,6 +171,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The leading digits of a lane time stay dim until the time reaches them.
+    static constexpr TColor DimDigit = 0x404040;
+
     void buildTopBar();
     void buildTimerArea();
     void buildSelectorBar();

@@ -1,44 +1,24 @@
 // The main window's regions as the operator sees them, built in code, and the rules that keep
 // them in place when the window is resized.
-#include "FMain.h"
+#include "app/FMain.h"
 
-#include "AppPaths.h"
-#include "Brand.h"
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "ComPorts.h"
-#include "Comms.h"
-#include "DlgYesNo.h"
-#include "Dmn_led.h"
-#include "Excel.h"
-#include "Graphics.h"
-#include "ResultsTable.h"
-#include "SharedPrinter.h"
-#include "Shell.h"
-#include "SortGrid.h"
-#include "ToolIcons.h"
-#include "Udigit.h"
+#include "app/ToolIcons.h"
+#include "controls/ButtonWithColor.h"
+#include "controls/Dmn_led.h"
+#include "controls/SortGrid.h"
+#include "controls/Udigit.h"
+#include "platform/Brand.h"
+#include "protocol/ResultsTable.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
-#include <QDateTime>
-#include <QFileInfo>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
-#include <QMimeDatabase>
-#include <QPageSetupDialog>
-#include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr TColor DimDigit = 0x404040;
 
 QFont arial(int pixelSize, bool bold = true)
 {
@@ -125,7 +105,7 @@ void TFormMain::buildTopBar()
     connect(bCFG, &QToolButton::clicked, this, &TFormMain::bCFGClick);
     connect(bBeenden, &QToolButton::clicked, this, &TFormMain::bExitClick);
 
-    const QString brand = MakerBrand();
+    const QString brand = makerBrand();
     const QString first = brand.left(3);
     const QString second = brand.mid(3);
     const QFont logo = arial(27);

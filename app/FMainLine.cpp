@@ -1,13 +1,13 @@
 // Contacts and light barriers on the serial ports: opening the ports, and turning their line events
 // into START and STOPP with the time stamp taken where the edge arrived.
-#include "FMain.h"
+#include "app/FMain.h"
 
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "ComPorts.h"
-#include "Comms.h"
-#include "Dmn_led.h"
-#include "LineSignal.h"
+#include "comms/ComPorts.h"
+#include "comms/Comms.h"
+#include "comms/LineSignal.h"
+#include "controls/ButtonWithColor.h"
+#include "controls/Dmn_led.h"
+#include "settings/Cfg.h"
 
 #include <QLabel>
 #include <QPushButton>

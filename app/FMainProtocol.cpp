@@ -1,17 +1,17 @@
 // The results protocol on the main window: lane times into riders' rows, ranking, the rider
 // selectors, row removal, and the protocol files.
-#include "FMain.h"
+#include "app/FMain.h"
 
-#include "AnsiCodec.h"
-#include "AppPaths.h"
-#include "AtomicFile.h"
-#include "Brand.h"
-#include "ButtonWithColor.h"
-#include "DlgYesNo.h"
-#include "Graphics.h"
-#include "ProtocolFiles.h"
-#include "ResultsTable.h"
-#include "SortGrid.h"
+#include "controls/ButtonWithColor.h"
+#include "controls/SortGrid.h"
+#include "platform/AnsiCodec.h"
+#include "platform/AppPaths.h"
+#include "platform/AtomicFile.h"
+#include "platform/Brand.h"
+#include "platform/Graphics.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ResultsTable.h"
+#include "settings/DlgYesNo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -320,7 +320,7 @@ void TFormMain::sbSaveClick()
     } else if (m_saveFilterIndex == 2) {
         WriteHtmlProtocol(path);
     } else if (!SaveTextProtocol(path)) {
-        QMessageBox::critical(this, ApplicationTitle(),
+        QMessageBox::critical(this, applicationTitle(),
                               QStringLiteral("Der Schreibfehler der Datei: ") + path);
     }
 }
@@ -356,6 +356,6 @@ void TFormMain::LoadProtocol(const QString &path)
         SortGrid1->setRows(int(i) + 1, rows[i]);
     fillSelectors();
     m_protocolName = QFileInfo(path).completeBaseName();
-    setWindowTitle(ApplicationTitle() + QStringLiteral(": ") + ProtocolName());
+    setWindowTitle(applicationTitle() + QStringLiteral(": ") + ProtocolName());
     UpdateProtocolControls();
 }

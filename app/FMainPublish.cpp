@@ -1,13 +1,13 @@
 // Publishing the protocol: the web page and the spreadsheet hand-over.
-#include "FMain.h"
+#include "app/FMain.h"
 
-#include "AppPaths.h"
-#include "Brand.h"
-#include "Excel.h"
-#include "HtmlProtocol.h"
-#include "ResultsTable.h"
-#include "Shell.h"
-#include "SortGrid.h"
+#include "controls/SortGrid.h"
+#include "platform/AppPaths.h"
+#include "platform/Brand.h"
+#include "platform/Shell.h"
+#include "protocol/Excel.h"
+#include "protocol/HtmlProtocol.h"
+#include "protocol/ResultsTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,9 +29,9 @@ QString fallbackPagePath(const QString &fileName)
 
 bool TFormMain::WriteHtmlProtocol(const QString &path)
 {
-    if (HtmlProtocol::write(path, *SortGrid1, ApplicationTitle()))
+    if (HtmlProtocol::write(path, *SortGrid1, applicationTitle()))
         return true;
-    QMessageBox::critical(this, ApplicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
+    QMessageBox::critical(this, applicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
     return false;
 }
 
@@ -45,10 +45,10 @@ void TFormMain::sbHTMLClick()
     const bool isHelpPage =
         wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath();
     QString path = wanted.isEmpty() || isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted);
-    if (!HtmlProtocol::write(path, *SortGrid1, ApplicationTitle())) {
+    if (!HtmlProtocol::write(path, *SortGrid1, applicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);
-        if (path == fallback || !HtmlProtocol::write(fallback, *SortGrid1, ApplicationTitle())) {
-            QMessageBox::critical(this, ApplicationTitle(),
+        if (path == fallback || !HtmlProtocol::write(fallback, *SortGrid1, applicationTitle())) {
+            QMessageBox::critical(this, applicationTitle(),
                                   QStringLiteral("Der Schreibfehler der Datei: ") + path);
             return;
         }
@@ -82,7 +82,7 @@ void TFormMain::sbExcelClick()
     if (Excel->ShowWorkbook())
         return;
     if (Excel->Failed())
-        QMessageBox::critical(this, ApplicationTitle(),
+        QMessageBox::critical(this, applicationTitle(),
                               QStringLiteral("Die Arbeitsmappe konnte nicht geschrieben werden: ") +
                                   Excel->ErrorString());
     else

@@ -1,15 +1,15 @@
 // Race control: START, STOPP of each lane, false start, RESET, the running displays and the mode.
-#include "FMain.h"
+#include "app/FMain.h"
 
-#include "AppPaths.h"
-#include "ButtonWithColor.h"
-#include "Dmn_led.h"
-#include "Graphics.h"
-#include "ResultsTable.h"
-#include "SortGrid.h"
-#include "Sound.h"
-#include "TickCount.h"
-#include "Udigit.h"
+#include "controls/ButtonWithColor.h"
+#include "controls/Dmn_led.h"
+#include "controls/SortGrid.h"
+#include "controls/Udigit.h"
+#include "platform/AppPaths.h"
+#include "platform/Graphics.h"
+#include "platform/Sound.h"
+#include "platform/TickCount.h"
+#include "protocol/ResultsTable.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,8 +19,6 @@
 #include <QToolButton>
 
 namespace {
-
-constexpr TColor DimDigit = 0x404040;
 
 // Elapsed milliseconds between two readings of the wrapping 32-bit counter.
 qint64 elapsedBetween(quint32 start, quint32 stop)

@@ -1,6 +1,6 @@
-#include "Cfg.h"
-#include "DlgYesNo.h"
-#include "FMain.h"
+#include "app/FMain.h"
+#include "settings/Cfg.h"
+#include "settings/DlgYesNo.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

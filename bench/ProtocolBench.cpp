@@ -1,10 +1,10 @@
 // Loading a large start list, and the work at the end of a run (enter the time, rank, save the
 // protocol, log the time) on protocols of growing size.
-#include "AppPaths.h"
-#include "FMain.h"
-#include "SortGrid.h"
-#include "Sound.h"
-#include "TickCount.h"
+#include "app/FMain.h"
+#include "controls/SortGrid.h"
+#include "platform/AppPaths.h"
+#include "platform/Sound.h"
+#include "platform/TickCount.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -2,10 +2,10 @@
 // the queued hand-over and the signal decision. Reports the error of the recorded lane time and of each
 // stamp against the edges, with the main thread idle and with it busy for 200 ms at the STOPP edge.
 // The tick counter counts microseconds here, so errors far below its usual millisecond show.
-#include "Comms.h"
-#include "FakeComDevice.h"
-#include "LineSignal.h"
-#include "TickCount.h"
+#include "comms/Comms.h"
+#include "comms/LineSignal.h"
+#include "platform/TickCount.h"
+#include "tests/comms/FakeComDevice.h"
 
 #include <QCoreApplication>
 
@@ -87,7 +87,7 @@ struct SignalPath
     FakeComDevice *fake;
     TComPort port;
     LineSettings settings{3, 3, 0, 1, LineModeOn, LineModeOn};
-    TLineState state;
+    LineLevels state;
     RaceView race;
     int handled = 0;
     quint32 startStamp = 0, stopStamp = 0, stopHandled = 0;

@@ -1,5 +1,5 @@
 // Sorting 10,000 protocol rows: the engine alone and through the grid widget.
-#include "SortGrid.h"
+#include "controls/SortGrid.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -32,10 +32,10 @@ QList<QStringList> protocolRows()
     return rows;
 }
 
-TStringGridCells protocolCells()
+StringGridCells protocolCells()
 {
     const QList<QStringList> rows = protocolRows();
-    TStringGridCells cells(5, Rows + 1);
+    StringGridCells cells(5, Rows + 1);
     cells.setRows(0, {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
                       QStringLiteral("Zeit"), QStringLiteral("Platz")});
     for (int i = 0; i < Rows; ++i)
@@ -46,7 +46,7 @@ TStringGridCells protocolCells()
 // The program's time comparison: a converter built once per sort, as its style handler does.
 TSortCompare timeComparison()
 {
-    return [converter = TLocaleConverter()](const QString &a, const QString &b) {
+    return [converter = LocaleConverter()](const QString &a, const QString &b) {
         auto key = [&](const QString &text) {
             double value = 0;
             if (text.isEmpty() || text == u"aus" || text == u"AUS" || !converter.toDouble(text, value))
@@ -61,10 +61,10 @@ TSortCompare timeComparison()
 
 void sortEngine(benchmark::State &state, int col, TSortStyle style)
 {
-    const TStringGridCells original = protocolCells();
+    const StringGridCells original = protocolCells();
     for (auto _ : state) {
         state.PauseTiming();
-        TStringGridCells cells = original;
+        StringGridCells cells = original;
         TSortOptions options;
         state.ResumeTiming();
         sortRows(cells, col, options, [&](int, TSortStyle &answer) {

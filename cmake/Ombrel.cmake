@@ -11,12 +11,14 @@ function(ombrel_warnings target)
                                                  QT_FORCE_ASSERTS)
 endfunction()
 
-# ombrel_library(<name> SOURCES ... LIBS ...): a static library for one folder, aliased ombrel::<name>.
+# ombrel_library(<name> SOURCES ... LIBS ... PRIVATE_LIBS ...): a static library for one folder,
+# aliased ombrel::<name>. Every include names its folder ("controls/SortGrid.h") from the one
+# include root, the project's top folder, so the layers show in the includes themselves.
 function(ombrel_library name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
     add_library(ombrel::${name} ALIAS ${name})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
     ombrel_warnings(${name})
 endfunction()

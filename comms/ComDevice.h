@@ -19,7 +19,7 @@ enum TStopBits {
     sbTwoStopBits
 };
 
-struct TComSettings
+struct ComSettings
 {
     int BaudRate = 9600;
     int DataBits = 8;
@@ -29,27 +29,27 @@ struct TComSettings
 };
 
 // Transition counts of the modem-status inputs since the driver loaded.
-struct TComCounters
+struct ComCounters
 {
     int cts = 0;
     int dsr = 0;
     int rng = 0;
     int dcd = 0;
-    bool operator==(const TComCounters &) const = default;
+    bool operator==(const ComCounters &) const = default;
 };
 
 // The few device calls the serial component makes. Lines are TIOCM_* bits; every call returns 0 or an
 // errno value, so the wait thread can tell an interrupted wait (EINTR) from an unplugged adapter
 // (EIO, ENODEV) and from a driver without a modem-status wait (ENOTTY).
-class TComDevice
+class ComDevice
 {
 public:
-    virtual ~TComDevice() = default;
+    virtual ~ComDevice() = default;
 
     // Opens the device for exclusive use; nothing is configured yet.
     virtual int open(const QString &path) = 0;
     // Raw line settings without kernel flow control, then DTR and RTS on; complete before any wait.
-    virtual int configure(const TComSettings &settings) = 0;
+    virtual int configure(const ComSettings &settings) = 0;
     virtual void close() = 0;
     // The descriptor, -1 while closed.
     virtual int handle() const = 0;
@@ -58,13 +58,13 @@ public:
     virtual int waitForChange(int lines) = 0;
     virtual int readLines(int &lines) = 0;
     // ENOTTY or EINVAL where the driver keeps no counters.
-    virtual int readCounters(TComCounters &counters) = 0;
+    virtual int readCounters(ComCounters &counters) = 0;
     virtual int setOutputs(bool dtr, bool rts) = 0;
 };
 
-using ComDeviceFactory = std::function<std::unique_ptr<TComDevice>()>;
+using ComDeviceFactory = std::function<std::unique_ptr<ComDevice>()>;
 
 // The device new ports get when none is handed to them: the Linux device unless a test replaced it.
-std::unique_ptr<TComDevice> createComDevice();
+std::unique_ptr<ComDevice> createComDevice();
 // Replaces the factory (an empty one restores the Linux device); returns the previous factory.
 ComDeviceFactory setComDeviceFactory(ComDeviceFactory factory);

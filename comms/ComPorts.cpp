@@ -1,4 +1,4 @@
-#include "ComPorts.h"
+#include "comms/ComPorts.h"
 
 #include <QDir>
 #include <QFile>

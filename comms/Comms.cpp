@@ -1,7 +1,7 @@
-#include "Comms.h"
+#include "comms/Comms.h"
 
-#include "ComPorts.h"
-#include "TickCount.h"
+#include "comms/ComPorts.h"
+#include "platform/TickCount.h"
 
 #include <QMetaObject>
 
@@ -23,14 +23,14 @@ struct LineBits
     TEvent event;
     int tiocm;
     quint32 eventBit;
-    int TComCounters::*count;
+    int ComCounters::*count;
 };
 
 // The input lines a wait can watch, with their event and their transition counter.
-constexpr std::array<LineBits, 4> InputLines = {{{evCTS, TIOCM_CTS, EV_CTS, &TComCounters::cts},
-                                                 {evDSR, TIOCM_DSR, EV_DSR, &TComCounters::dsr},
-                                                 {evRing, TIOCM_RNG, EV_RING, &TComCounters::rng},
-                                                 {evRLSD, TIOCM_CD, EV_RLSD, &TComCounters::dcd}}};
+constexpr std::array<LineBits, 4> InputLines = {{{evCTS, TIOCM_CTS, EV_CTS, &ComCounters::cts},
+                                                 {evDSR, TIOCM_DSR, EV_DSR, &ComCounters::dsr},
+                                                 {evRing, TIOCM_RNG, EV_RING, &ComCounters::rng},
+                                                 {evRLSD, TIOCM_CD, EV_RLSD, &ComCounters::dcd}}};
 
 constexpr std::array<int, 16> BaudValues = {110,   300,   600,   1200,  2400,   4800,   9600,   14400,
                                             19200, 38400, 56000, 57600, 115200, 128000, 256000, 0};
@@ -220,7 +220,7 @@ void TComThread::Execute()
         }
         quint32 tick = 0;
         // An edge while the last change was being read: the wait would only see the next one.
-        TComCounters now;
+        ComCounters now;
         bool pending = false;
         if (base.hasCounters && m_device->readCounters(now) == 0) {
             for (const LineBits &line : InputLines) {
@@ -269,7 +269,7 @@ void TComThread::Execute()
 bool TComThread::readBaseline(Baseline &base)
 {
     base = Baseline();
-    TComCounters counters;
+    ComCounters counters;
     const int countError = m_device->readCounters(counters);
     if (deviceGone(countError))
         return false;
@@ -288,7 +288,7 @@ bool TComThread::readBaseline(Baseline &base)
 bool TComThread::sample(Baseline &base, quint32 tick, bool &posted)
 {
     posted = false;
-    TComCounters now = base.counters;
+    ComCounters now = base.counters;
     bool counted = false;
     if (base.hasCounters) {
         const int error = m_device->readCounters(now);
@@ -321,9 +321,9 @@ bool TComThread::sample(Baseline &base, quint32 tick, bool &posted)
         base.counters = now;
     m_port->m_liveStatus.store(modemStatusWord(lines));
     if (pulsed != 0)
-        post({TComEvent::Lines, pulsed, modemStatusWord(lines ^ pulsedLines), tick});
+        post({ComEvent::Lines, pulsed, modemStatusWord(lines ^ pulsedLines), tick});
     if (changed != 0)
-        post({TComEvent::Lines, changed, modemStatusWord(lines), tick});
+        post({ComEvent::Lines, changed, modemStatusWord(lines), tick});
     posted = changed != 0;
     return true;
 }
@@ -334,7 +334,7 @@ void TComThread::lose(Baseline &base)
     m_device->close();
     base = Baseline();
     m_port->m_liveStatus.store(TComPort::NoLiveStatus);
-    post({TComEvent::Lost, 0, 0, 0});
+    post({ComEvent::Lost, 0, 0, 0});
 }
 
 bool TComThread::reopen(Baseline &base)
@@ -346,7 +346,7 @@ bool TComThread::reopen(Baseline &base)
         m_device->close();
         return false;
     }
-    post({TComEvent::Reopened, 0, 0, 0});
+    post({ComEvent::Reopened, 0, 0, 0});
     return true;
 }
 
@@ -359,7 +359,7 @@ void TComThread::sleepFor(int ms)
     }
 }
 
-void TComThread::post(const TComEvent &event)
+void TComThread::post(const ComEvent &event)
 {
     TComPort *port = m_port;
     const quint64 generation = m_generation;
@@ -369,7 +369,7 @@ void TComThread::post(const TComEvent &event)
 
 // ---------------------------------------------------------------------------------------------------
 
-TComPort::TComPort(QObject *owner, std::unique_ptr<TComDevice> device)
+TComPort::TComPort(QObject *owner, std::unique_ptr<ComDevice> device)
     : QObject(owner)
     , m_device(device ? std::move(device) : createComDevice())
 {}
@@ -404,9 +404,9 @@ std::optional<quint32> TComPort::LiveModemStatus() const
     return status;
 }
 
-TComSettings TComPort::settings() const
+ComSettings TComPort::settings() const
 {
-    TComSettings s;
+    ComSettings s;
     s.BaudRate = baudRateValue(m_baudRate, m_baudRateUser);
     s.DataBits = m_dataBits;
     s.Parity = m_parity;
@@ -474,33 +474,33 @@ void TComPort::DestroyHandle()
     m_device->close();
 }
 
-void TComPort::deliver(quint64 generation, const TComEvent &event)
+void TComPort::deliver(quint64 generation, const ComEvent &event)
 {
     if (generation != m_generation || !m_connected)
         return;
     switch (event.kind) {
-    case TComEvent::Lost:
+    case ComEvent::Lost:
         m_online = false;
         if (OnClose) {
             const TNotifyEvent handler = OnClose;
             handler(this);
         }
         break;
-    case TComEvent::Reopened:
+    case ComEvent::Reopened:
         m_online = true;
         if (OnOpen) {
             const TNotifyEvent handler = OnOpen;
             handler(this);
         }
         break;
-    case TComEvent::Lines: DoEvents(event); break;
+    case ComEvent::Lines: DoEvents(event); break;
     }
     if (generation == m_generation)
         emit modemStatusChanged();
 }
 
 // The handlers in their fixed order; a handler that closes the port ends the round.
-void TComPort::DoEvents(const TComEvent &event)
+void TComPort::DoEvents(const ComEvent &event)
 {
     const quint64 generation = m_generation;
     m_eventStatus = event.status;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComDevice.h"
+#include "comms/ComDevice.h"
 
 #include <QObject>
 #include <QString>
@@ -113,7 +113,7 @@ class TComPort;
 // What the wait thread hands to the main thread: a change of input lines with the modem-status word
 // read in the thread and the tick reading taken the moment the wait returned, or the loss and the
 // return of the device.
-struct TComEvent
+struct ComEvent
 {
     enum Kind {
         Lines,
@@ -145,7 +145,7 @@ private:
     {
         bool valid = false;
         bool hasCounters = false;
-        TComCounters counters;
+        ComCounters counters;
         int lines = 0;
     };
 
@@ -155,12 +155,12 @@ private:
     void lose(Baseline &base);
     bool reopen(Baseline &base);
     void sleepFor(int ms);
-    void post(const TComEvent &event);
+    void post(const ComEvent &event);
 
     TComPort *m_port;
-    TComDevice *m_device;
+    ComDevice *m_device;
     QString m_path;
-    TComSettings m_settings;
+    ComSettings m_settings;
     int m_waitLines;
     int m_reopenMs;
     quint64 m_generation;
@@ -180,7 +180,7 @@ public:
     using TRxCharEvent = std::function<void(TComPort *sender, int InQue)>;
 
     // device: the device layer to use; by default createComDevice().
-    explicit TComPort(QObject *owner = nullptr, std::unique_ptr<TComDevice> device = nullptr);
+    explicit TComPort(QObject *owner = nullptr, std::unique_ptr<ComDevice> device = nullptr);
     ~TComPort() override;
 
     TBaudRate BaudRate() const { return m_baudRate; }
@@ -242,7 +242,7 @@ public:
     void setReopenInterval(int ms) { m_reopenMs = ms; }
     int reopenInterval() const { return m_reopenMs; }
 
-    TComDevice *device() const { return m_device.get(); }
+    ComDevice *device() const { return m_device.get(); }
 
 signals:
     // The live modem status changed or the device opened or went away (main thread).
@@ -256,9 +256,9 @@ protected:
 private:
     friend class TComThread;
 
-    void deliver(quint64 generation, const TComEvent &event);
-    void DoEvents(const TComEvent &event);
-    TComSettings settings() const;
+    void deliver(quint64 generation, const ComEvent &event);
+    void DoEvents(const ComEvent &event);
+    ComSettings settings() const;
 
     TBaudRate m_baudRate = br9600;
     int m_baudRateUser = 28800;
@@ -274,7 +274,7 @@ private:
     int m_tag = 0;
     int m_reopenMs = 1000;
 
-    std::unique_ptr<TComDevice> m_device;
+    std::unique_ptr<ComDevice> m_device;
     std::unique_ptr<TComThread> m_thread;
     QString m_path;
     bool m_connected = false;

@@ -1,6 +1,6 @@
-#include "LineSignal.h"
+#include "comms/LineSignal.h"
 
-#include "Comms.h"
+#include "comms/Comms.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ bool inputSignals(int senderPort, quint32 event, quint32 status, int port, int l
 } // namespace
 
 LineSignals decideLineSignal(int senderPort, quint32 event, quint32 status, const LineSettings &settings,
-                             TLineState &state)
+                             LineLevels &state)
 {
     LineSignals result;
     result.start = inputSignals(senderPort, event, status, settings.Port1, settings.Line1, settings.Alg1,
@@ -49,7 +49,7 @@ LineSignals decideLineSignal(int senderPort, quint32 event, quint32 status, cons
     return result;
 }
 
-void resetLineState(TLineState &state, int port, const LineSettings &settings)
+void resetLineState(LineLevels &state, int port, const LineSettings &settings)
 {
     if (settings.Port1 == port)
         state.entry[0] = LineStateMarker;

@@ -22,11 +22,11 @@ enum {
 // LineState holds, per input, the masked status last seen on its line, or the marker, which equals no
 // masked status, so the next change of the line counts.
 constexpr quint32 LineStateMarker = 0x55555555u;
-struct TLineState
+struct LineLevels
 {
     std::array<quint32, 2> entry = {LineStateMarker, LineStateMarker};
     void reset() { entry = {LineStateMarker, LineStateMarker}; }
-    bool operator==(const TLineState &) const = default;
+    bool operator==(const LineLevels &) const = default;
 };
 
 // The settings the decision reads: port numbers (0 = none), lines (0 DSR, 1 CTS), contact modes, and
@@ -52,10 +52,10 @@ struct LineSignals
 // the modem-status word read with it. An input counts when it is on this port and the event is for
 // its line; it signals when its masked status changed and its contact mode acts on the new level.
 LineSignals decideLineSignal(int senderPort, quint32 event, quint32 status, const LineSettings &settings,
-                             TLineState &state);
+                             LineLevels &state);
 
 // Forgets the level of the inputs served by this port, after it (re)opened.
-void resetLineState(TLineState &state, int port, const LineSettings &settings);
+void resetLineState(LineLevels &state, int port, const LineSettings &settings);
 
 // Whether the line (0 DSR, 1 CTS) is on in a modem-status word: for the lamp of the settings dialog.
 bool lineIsOn(quint32 status, int line, const std::array<quint32, 2> &lineMask = {0x20, 0x10});

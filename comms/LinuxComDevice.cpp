@@ -1,4 +1,4 @@
-#include "LinuxComDevice.h"
+#include "comms/LinuxComDevice.h"
 
 #include <QFile>
 
@@ -67,7 +67,7 @@ ComDeviceFactory &deviceFactory()
 
 } // namespace
 
-std::unique_ptr<TComDevice> createComDevice()
+std::unique_ptr<ComDevice> createComDevice()
 {
     const ComDeviceFactory &factory = deviceFactory();
     if (factory)
@@ -112,7 +112,7 @@ int LinuxComDevice::open(const QString &path)
     return 0;
 }
 
-int LinuxComDevice::configure(const TComSettings &settings)
+int LinuxComDevice::configure(const ComSettings &settings)
 {
     if (m_fd < 0)
         return EBADF;
@@ -175,7 +175,7 @@ int LinuxComDevice::readLines(int &lines)
     return ioctl(m_fd, TIOCMGET, &lines) == 0 ? 0 : errno;
 }
 
-int LinuxComDevice::readCounters(TComCounters &counters)
+int LinuxComDevice::readCounters(ComCounters &counters)
 {
     if (m_fd < 0)
         return EBADF;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ComDevice.h"
+#include "comms/ComDevice.h"
 
 #include <atomic>
 
 // A serial device through termios and ioctl. The descriptor belongs to the wait thread while it runs;
 // setOutputs may be called from another thread (the kernel serialises the modem-control ioctls).
-class LinuxComDevice final : public TComDevice
+class LinuxComDevice final : public ComDevice
 {
 public:
     LinuxComDevice() = default;
@@ -15,13 +15,13 @@ public:
     LinuxComDevice &operator=(const LinuxComDevice &) = delete;
 
     int open(const QString &path) override;
-    int configure(const TComSettings &settings) override;
+    int configure(const ComSettings &settings) override;
     void close() override;
     int handle() const override { return m_fd.load(); }
 
     int waitForChange(int lines) override;
     int readLines(int &lines) override;
-    int readCounters(TComCounters &counters) override;
+    int readCounters(ComCounters &counters) override;
     int setOutputs(bool dtr, bool rts) override;
 
 private:

@@ -1,4 +1,4 @@
-#include "ButtonWithColor.h"
+#include "controls/ButtonWithColor.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Graphics.h"
+#include "platform/Graphics.h"
 
 #include <QPushButton>
 

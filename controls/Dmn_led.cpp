@@ -1,4 +1,4 @@
-#include "Dmn_led.h"
+#include "controls/Dmn_led.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "MyGrids.h"
+#include "controls/MyGrids.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -8,50 +8,50 @@
 #include <algorithm>
 
 // ---------------------------------------------------------------------------------------------
-// TStringGridCells
+// StringGridCells
 
-TStringGridCells::TStringGridCells(int colCount, int rowCount)
+StringGridCells::StringGridCells(int colCount, int rowCount)
 {
     setColCount(colCount);
     setRowCount(rowCount);
 }
 
-void TStringGridCells::setColCount(int count)
+void StringGridCells::setColCount(int count)
 {
     m_colCount = std::max(count, 0);
     for (QStringList &row : m_rows)
         row.resize(m_colCount);
 }
 
-void TStringGridCells::setRowCount(int count)
+void StringGridCells::setRowCount(int count)
 {
     m_rows.resize(std::size_t(std::max(count, 0)));
     for (QStringList &row : m_rows)
         row.resize(m_colCount);
 }
 
-QString TStringGridCells::Cells(int col, int row) const
+QString StringGridCells::Cells(int col, int row) const
 {
     if (row < 0 || row >= RowCount() || col < 0 || col >= m_colCount)
         return QString();
     return m_rows[std::size_t(row)].at(col);
 }
 
-void TStringGridCells::setCells(int col, int row, const QString &text)
+void StringGridCells::setCells(int col, int row, const QString &text)
 {
     if (row < 0 || row >= RowCount() || col < 0 || col >= m_colCount)
         return;
     m_rows[std::size_t(row)][col] = text;
 }
 
-QStringList TStringGridCells::Rows(int row) const
+QStringList StringGridCells::Rows(int row) const
 {
     if (row < 0 || row >= RowCount())
         return QStringList(m_colCount, QString());
     return m_rows[std::size_t(row)];
 }
 
-void TStringGridCells::setRows(int row, const QStringList &cells)
+void StringGridCells::setRows(int row, const QStringList &cells)
 {
     if (row < 0 || row >= RowCount())
         return;
@@ -60,7 +60,7 @@ void TStringGridCells::setRows(int row, const QStringList &cells)
     target.resize(m_colCount);
 }
 
-QStringList TStringGridCells::Cols(int col) const
+QStringList StringGridCells::Cols(int col) const
 {
     QStringList cells;
     cells.reserve(RowCount());
@@ -69,19 +69,19 @@ QStringList TStringGridCells::Cols(int col) const
     return cells;
 }
 
-void TStringGridCells::deleteRow(int row)
+void StringGridCells::deleteRow(int row)
 {
     if (row >= 0 && row < RowCount())
         m_rows.erase(m_rows.begin() + row);
 }
 
-void TStringGridCells::clearRow(int row)
+void StringGridCells::clearRow(int row)
 {
     if (row >= 0 && row < RowCount())
         m_rows[std::size_t(row)] = QStringList(m_colCount, QString());
 }
 
-void TStringGridCells::permuteRows(const std::vector<int> &order)
+void StringGridCells::permuteRows(const std::vector<int> &order)
 {
     Q_ASSERT(order.size() == m_rows.size());
     std::vector<QStringList> rows;
@@ -97,7 +97,7 @@ void TStringGridCells::permuteRows(const std::vector<int> &order)
 class TStringGridModel : public QAbstractTableModel
 {
 public:
-    TStringGridModel(const TStringGridCells &cells, QObject *parent)
+    TStringGridModel(const StringGridCells &cells, QObject *parent)
         : QAbstractTableModel(parent)
         , m_cells(cells)
     {}
@@ -163,7 +163,7 @@ public:
     using QAbstractTableModel::endRemoveRows;
 
 private:
-    const TStringGridCells &m_cells;
+    const StringGridCells &m_cells;
 };
 
 // ---------------------------------------------------------------------------------------------

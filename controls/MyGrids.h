@@ -20,10 +20,10 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 // The text cells of a string grid, usable without a window. Indexes are column first, as a
 // string grid has them; row 0 is the header row. A cell never written, or outside the grid,
 // reads as the empty text; writes outside the grid are ignored.
-class TStringGridCells
+class StringGridCells
 {
 public:
-    explicit TStringGridCells(int colCount = 5, int rowCount = 5);
+    explicit StringGridCells(int colCount = 5, int rowCount = 5);
 
     int ColCount() const { return m_colCount; }
     void setColCount(int count);
@@ -117,7 +117,7 @@ private:
     QMenu *m_popupMenu = nullptr;
 };
 
-// A grid of text cells over TStringGridCells. Row 0 is shown in the horizontal header.
+// A grid of text cells over StringGridCells. Row 0 is shown in the horizontal header.
 class TMyStringGrid : public TMyCustomGrid
 {
     Q_OBJECT
@@ -137,7 +137,7 @@ public:
     int ColCount() const { return m_cells.ColCount(); }
     void setColCount(int count);
 
-    const TStringGridCells &Storage() const { return m_cells; }
+    const StringGridCells &Storage() const { return m_cells; }
 
 protected:
     // Asked before the row or column count changes; false refuses the change.
@@ -147,10 +147,10 @@ protected:
 
     // Removes a data row; the current row keeps its cells where it can.
     void removeRow(int row);
-    // Reorders the data rows (see TStringGridCells::permuteRows) and refreshes the view.
+    // Reorders the data rows (see StringGridCells::permuteRows) and refreshes the view.
     void permuteRows(const std::vector<int> &order);
 
 private:
-    TStringGridCells m_cells;
+    StringGridCells m_cells;
     TStringGridModel *m_model = nullptr;
 };

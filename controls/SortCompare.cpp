@@ -1,7 +1,7 @@
-#include "SortCompare.h"
+#include "controls/SortCompare.h"
 
-#include "AnsiCodec.h"
-#include "MyGrids.h"
+#include "controls/MyGrids.h"
+#include "platform/AnsiCodec.h"
 
 #include <QDate>
 #include <QVarLengthArray>
@@ -100,7 +100,7 @@ struct Entry
     qint64 stamp = 0;
 };
 
-void prepare(Entry &entry, TSortStyle style, const TLocaleConverter &converter)
+void prepare(Entry &entry, TSortStyle style, const LocaleConverter &converter)
 {
     switch (style) {
     case ssNumeric: entry.converted = converter.toDouble(entry.text, entry.number); break;
@@ -138,9 +138,9 @@ int compareEntries(const Entry &a, const Entry &b, TSortStyle style, const TSort
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// TLocaleConverter
+// LocaleConverter
 
-TLocaleConverter::TLocaleConverter(const QLocale &locale)
+LocaleConverter::LocaleConverter(const QLocale &locale)
     : m_locale(locale)
 {
     m_locale.setNumberOptions(m_locale.numberOptions() | QLocale::RejectGroupSeparator);
@@ -176,7 +176,7 @@ TLocaleConverter::TLocaleConverter(const QLocale &locale)
         m_timeSeparator = u':';
 }
 
-bool TLocaleConverter::toDouble(QStringView text, double &value) const
+bool LocaleConverter::toDouble(QStringView text, double &value) const
 {
     // Short plain numbers ("75,43") are read here: up to 15 digits are exact in a double, and so
     // is 10^n for n <= 22, so one division gives the correctly rounded value QLocale would give.
@@ -207,7 +207,7 @@ bool TLocaleConverter::toDouble(QStringView text, double &value) const
     return ok && std::isfinite(value);
 }
 
-bool TLocaleConverter::toTime(QStringView text, qint64 &msecs) const
+bool LocaleConverter::toTime(QStringView text, qint64 &msecs) const
 {
     text = text.trimmed();
     int meridiem = 0; // 1 before noon, 2 after
@@ -255,7 +255,7 @@ bool TLocaleConverter::toTime(QStringView text, qint64 &msecs) const
     return true;
 }
 
-bool TLocaleConverter::toDate(QStringView text, qint64 &days) const
+bool LocaleConverter::toDate(QStringView text, qint64 &days) const
 {
     int values[3] = {0, 0, 0};
     int lengths[3] = {0, 0, 0};
@@ -295,7 +295,7 @@ bool TLocaleConverter::toDate(QStringView text, qint64 &days) const
     return true;
 }
 
-bool TLocaleConverter::toDateTime(QStringView text, qint64 &msecs) const
+bool LocaleConverter::toDateTime(QStringView text, qint64 &msecs) const
 {
     text = text.trimmed();
     qsizetype split = 0;
@@ -388,7 +388,7 @@ int compareNumericExtended(QStringView a, QStringView b)
 }
 
 int compareTexts(const QString &a, const QString &b, TSortStyle style, bool caseSensitive,
-                 const TSortCompare &custom, const TLocaleConverter &converter)
+                 const TSortCompare &custom, const LocaleConverter &converter)
 {
     Entry x{caseSensitive ? a : foldCase(a), 0};
     Entry y{caseSensitive ? b : foldCase(b), 1};
@@ -397,9 +397,9 @@ int compareTexts(const QString &a, const QString &b, TSortStyle style, bool case
     return compareEntries(x, y, style, custom);
 }
 
-TSortStyle DetectSortStyle(const TStringGridCells &cells, int col)
+TSortStyle DetectSortStyle(const StringGridCells &cells, int col)
 {
-    const TLocaleConverter converter;
+    const LocaleConverter converter;
     bool numeric = true;
     bool dateTime = true;
     bool time = true;
@@ -433,7 +433,7 @@ std::vector<int> sortKeys(const QString &secondaryIndex, int col, int colCount)
     return keys;
 }
 
-std::vector<int> sortOrder(const TStringGridCells &cells, int col, TSortOptions &options,
+std::vector<int> sortOrder(const StringGridCells &cells, int col, TSortOptions &options,
                            const TSortStyleQuery &styleQuery)
 {
     if (!options.CanSort)
@@ -443,7 +443,7 @@ std::vector<int> sortOrder(const TStringGridCells &cells, int col, TSortOptions 
     const int rowCount = cells.RowCount();
     std::vector<int> order(std::size_t(std::max(rowCount, 0)));
     std::iota(order.begin(), order.end(), 0);
-    const TLocaleConverter converter;
+    const LocaleConverter converter;
     std::vector<Entry> entries;
     entries.reserve(order.size());
 
@@ -488,7 +488,7 @@ std::vector<int> sortOrder(const TStringGridCells &cells, int col, TSortOptions 
     return order;
 }
 
-std::vector<int> sortRows(TStringGridCells &cells, int col, TSortOptions &options,
+std::vector<int> sortRows(StringGridCells &cells, int col, TSortOptions &options,
                           const TSortStyleQuery &styleQuery)
 {
     std::vector<int> order = sortOrder(cells, col, options, styleQuery);
@@ -515,7 +515,7 @@ QString shortenCaption(const QString &caption, int available,
     return shortened;
 }
 
-int findRowByChar(const TStringGridCells &cells, int col, int currentRow, QChar typed)
+int findRowByChar(const StringGridCells &cells, int col, int currentRow, QChar typed)
 {
     auto upper = [](QChar c) { return c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c; };
     const QChar wanted = upper(typed);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-class TStringGridCells;
+class StringGridCells;
 
 enum TSortStyle {
     ssAutomatic,
@@ -44,10 +44,10 @@ struct TSortOptions
 
 // Conversions of cell texts with the locale's settings, as the numeric, date and time comparisons
 // need them. Built once per sort: the locale is read when it is constructed.
-class TLocaleConverter
+class LocaleConverter
 {
 public:
-    explicit TLocaleConverter(const QLocale &locale = QLocale());
+    explicit LocaleConverter(const QLocale &locale = QLocale());
 
     // A floating-point number with the locale's decimal separator; no group separators.
     bool toDouble(QStringView text, double &value) const;
@@ -82,11 +82,11 @@ int compareNumericExtended(QStringView a, QStringView b);
 
 // The comparison of two texts by a style, case folding included (see TSortOptions).
 int compareTexts(const QString &a, const QString &b, TSortStyle style, bool caseSensitive,
-                 const TSortCompare &custom = {}, const TLocaleConverter &converter = TLocaleConverter());
+                 const TSortCompare &custom = {}, const LocaleConverter &converter = LocaleConverter());
 
 // The style that fits every text of column col in the data rows: ssNumeric, ssDateTime, ssTime or
 // ssNormal. A grid without data rows counts as numeric.
-TSortStyle DetectSortStyle(const TStringGridCells &cells, int col);
+TSortStyle DetectSortStyle(const StringGridCells &cells, int col);
 
 // Column numbers of SecondaryIndex without col, with col in front. Entries that are not column
 // numbers of the grid are skipped.
@@ -97,11 +97,11 @@ using TSortStyleQuery = std::function<void(int col, TSortStyle &style)>;
 
 // The order of a sort by col: entry i is the row that moves to row i (row 0 stays). Updates
 // SortCol and SortStyle and clears SortCompare, as a sort does. Empty when CanSort is false.
-std::vector<int> sortOrder(const TStringGridCells &cells, int col, TSortOptions &options,
+std::vector<int> sortOrder(const StringGridCells &cells, int col, TSortOptions &options,
                            const TSortStyleQuery &styleQuery = {});
 
 // sortOrder applied to the cells; returns the order.
-std::vector<int> sortRows(TStringGridCells &cells, int col, TSortOptions &options,
+std::vector<int> sortRows(StringGridCells &cells, int col, TSortOptions &options,
                           const TSortStyleQuery &styleQuery = {});
 
 // A header caption that fits the available width: its end replaced by ".." and shortened while
@@ -111,4 +111,4 @@ QString shortenCaption(const QString &caption, int available,
 
 // The row a typed character jumps to: the next row below currentRow, wrapping to row 1 and up to
 // currentRow, whose text in col begins with the character (a-z compared as A-Z); -1 when none.
-int findRowByChar(const TStringGridCells &cells, int col, int currentRow, QChar typed);
+int findRowByChar(const StringGridCells &cells, int col, int currentRow, QChar typed);

@@ -1,7 +1,7 @@
-#include "SortGrid.h"
+#include "controls/SortGrid.h"
 
-#include "AnsiCodec.h"
-#include "AtomicFile.h"
+#include "platform/AnsiCodec.h"
+#include "platform/AtomicFile.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MyGrids.h"
-#include "SortCompare.h"
+#include "controls/MyGrids.h"
+#include "controls/SortCompare.h"
 
 #include <QBrush>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "Udigit.h"
+#include "controls/Udigit.h"
 
 #include <QPainter>
 

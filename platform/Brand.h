@@ -4,13 +4,13 @@
 
 // The program's title in captions and message boxes. Qt's display name stays unset, so window
 // managers show the caption as the program sets it.
-inline QString ApplicationTitle()
+inline QString applicationTitle()
 {
     return QStringLiteral("Ombrel");
 }
 
 // The maker's name and web address, shown by the logo and the published protocol.
-inline QString MakerBrand()
+inline QString makerBrand()
 {
     return QStringLiteral("Korvell");
 }

@@ -1,4 +1,4 @@
-#include "SharedPrinter.h"
+#include "platform/SharedPrinter.h"
 
 #include <QPrinter>
 

@@ -1,6 +1,6 @@
-#include "Sound.h"
+#include "platform/Sound.h"
 
-#include "AppPaths.h"
+#include "platform/AppPaths.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "Excel.h"
+#include "protocol/Excel.h"
 
-#include "Shell.h"
+#include "platform/Shell.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,7 @@ namespace {
 const QString XlsxMimeType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 
-class DesktopSpreadsheetApp : public TSpreadsheetApp
+class DesktopSpreadsheetApp : public SpreadsheetApp
 {
 public:
     bool available() override
@@ -51,7 +51,7 @@ QString lxwMessage(lxw_error error)
 
 } // namespace
 
-std::unique_ptr<TSpreadsheetApp> desktopSpreadsheetApp()
+std::unique_ptr<SpreadsheetApp> desktopSpreadsheetApp()
 {
     return std::make_unique<DesktopSpreadsheetApp>();
 }
@@ -68,7 +68,7 @@ TExcel::~TExcel()
     dropWorkbook();
 }
 
-void TExcel::setApplication(std::unique_ptr<TSpreadsheetApp> app)
+void TExcel::setApplication(std::unique_ptr<SpreadsheetApp> app)
 {
     m_app = app ? std::move(app) : desktopSpreadsheetApp();
 }

@@ -11,10 +11,10 @@ struct lxw_workbook;
 struct lxw_worksheet;
 
 // The desktop's spreadsheet application, as far as the hand-over needs it. Tests replace it.
-class TSpreadsheetApp
+class SpreadsheetApp
 {
 public:
-    virtual ~TSpreadsheetApp() = default;
+    virtual ~SpreadsheetApp() = default;
     // True when some program takes an .xlsx workbook.
     virtual bool available() = 0;
     // Hands the finished workbook file to that program; false when nothing took it.
@@ -22,7 +22,7 @@ public:
 };
 
 // The desktop's own: the program registered for .xlsx files, opened through shellOpen.
-std::unique_ptr<TSpreadsheetApp> desktopSpreadsheetApp();
+std::unique_ptr<SpreadsheetApp> desktopSpreadsheetApp();
 
 // A new workbook for the desktop's spreadsheet application, filled line by line. It knows nothing
 // about the protocol. Each workbook becomes a file of its own in Folder(), named after
@@ -72,7 +72,7 @@ public:
     void setFolder(const QString &folder) { m_folder = folder; }
     QString WorkbookName() const { return m_name; }
     void setWorkbookName(const QString &name) { m_name = name; }
-    void setApplication(std::unique_ptr<TSpreadsheetApp> app);
+    void setApplication(std::unique_ptr<SpreadsheetApp> app);
 
     // A value written as a number cell: a decimal number with a point, optional sign and exponent.
     static bool readsAsNumber(const QString &value, double *number = nullptr);
@@ -82,7 +82,7 @@ private:
     void dropWorkbook();
     QString freeFileName() const;
 
-    std::unique_ptr<TSpreadsheetApp> m_app;
+    std::unique_ptr<SpreadsheetApp> m_app;
     QString m_folder;
     QString m_name;
     QString m_error;

@@ -1,9 +1,9 @@
-#include "HtmlProtocol.h"
+#include "protocol/HtmlProtocol.h"
 
-#include "AnsiCodec.h"
-#include "AtomicFile.h"
-#include "Brand.h"
-#include "SortGrid.h"
+#include "controls/SortGrid.h"
+#include "platform/AnsiCodec.h"
+#include "platform/AtomicFile.h"
+#include "platform/Brand.h"
 
 #include <QStringList>
 
@@ -54,7 +54,7 @@ QString escaped(const QString &text)
 // The brand in three coloured runs; the page leaves each FONT open, as the browsers forgive.
 QString brandRuns()
 {
-    const QString brand = MakerBrand();
+    const QString brand = makerBrand();
     const qsizetype third = brand.size() / 3;
     return QStringLiteral("<FONT color=#FF0000>") + escaped(brand.left(third)) +
            QStringLiteral("<FONT color=#009900>") + escaped(brand.mid(third, third)) +
@@ -82,7 +82,7 @@ QString page(const TSortGrid &grid, const QString &applicationTitle)
           << QStringLiteral("<META http-equiv=Content-Type content=") + Quote +
                  QStringLiteral("text/html; charset=iso-8859-1") + Quote + u'>'
           << QStringLiteral("<META name=keywords content=") + Quote + title + Quote + u'>'
-          << QStringLiteral("<META name=description content=") + Quote + escaped(MakerBrand()) +
+          << QStringLiteral("<META name=description content=") + Quote + escaped(makerBrand()) +
                  QStringLiteral(" professional software development for all") + Quote + u'>'
           << QStringLiteral("<META name=") + Quote + QStringLiteral("Webdesign") + Quote +
                  QStringLiteral(" content=") + Quote + escaped(webDesignAddress()) + Quote + u'>'

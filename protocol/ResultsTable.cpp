@@ -1,6 +1,6 @@
-#include "ResultsTable.h"
+#include "protocol/ResultsTable.h"
 
-#include "SortGrid.h"
+#include "controls/SortGrid.h"
 
 #include <QLocale>
 
@@ -35,7 +35,7 @@ QStringList headerCaptions()
             QStringLiteral("Platz")};
 }
 
-double timeKey(QStringView text, const TLocaleConverter &converter)
+double timeKey(QStringView text, const LocaleConverter &converter)
 {
     const QStringView trimmed = text.trimmed();
     if (trimmed.isEmpty() || text == u"AUS" || text == u"aus")
@@ -46,16 +46,16 @@ double timeKey(QStringView text, const TLocaleConverter &converter)
 
 double timeKey(const QString &text)
 {
-    return timeKey(text, TLocaleConverter());
+    return timeKey(text, LocaleConverter());
 }
 
 int CompareTimes(const QString &a, const QString &b)
 {
-    const TLocaleConverter converter;
+    const LocaleConverter converter;
     return sign(timeKey(a, converter), timeKey(b, converter));
 }
 
-int CompareNumbers(const QString &a, const QString &b, const TLocaleConverter &converter)
+int CompareNumbers(const QString &a, const QString &b, const LocaleConverter &converter)
 {
     double x = 0;
     double y = 0;
@@ -70,7 +70,7 @@ int CompareNumbers(const QString &a, const QString &b, const TLocaleConverter &c
 
 int CompareNumbers(const QString &a, const QString &b)
 {
-    return CompareNumbers(a, b, TLocaleConverter());
+    return CompareNumbers(a, b, LocaleConverter());
 }
 
 int startNumber(const QString &text)
@@ -102,7 +102,7 @@ bool EnterLaneTime(TSortGrid &grid, int number, const QString &timeText)
 
 void RankProtocol(TSortGrid &grid)
 {
-    const TLocaleConverter converter;
+    const LocaleConverter converter;
     QList<int> rows;
     QList<double> keys(grid.RowCount(), NoTime);
     for (int r = 1; r < grid.RowCount(); ++r) {
@@ -132,7 +132,7 @@ void installSortStyles(TSortGrid &grid)
 {
     grid.OnGetSortStyle = [](TSortGrid *sender, int col, TSortStyle &style) {
         // One converter per sort: reading the locale for every comparison would be slow.
-        auto converter = std::make_shared<const TLocaleConverter>();
+        auto converter = std::make_shared<const LocaleConverter>();
         if (col == ColTime) {
             sender->SortOptions().SortCompare = [converter](const QString &a, const QString &b) {
                 return sign(timeKey(a, *converter), timeKey(b, *converter));

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class TLocaleConverter;
+class LocaleConverter;
 class TSortGrid;
 
 // The results protocol's rules, on the grid that holds it: columns "Nr.", "Name", "Pferd", "Zeit",
@@ -28,11 +28,11 @@ QStringList headerCaptions();
 
 // The time comparison of the "Zeit" column: -1, 0 or 1 by the locale number, NoTime for the rest.
 double timeKey(const QString &text);
-double timeKey(QStringView text, const TLocaleConverter &converter);
+double timeKey(QStringView text, const LocaleConverter &converter);
 int CompareTimes(const QString &a, const QString &b);
 // "Nr." and "Platz": numbers in numeric order, then everything else by text.
 int CompareNumbers(const QString &a, const QString &b);
-int CompareNumbers(const QString &a, const QString &b, const TLocaleConverter &converter);
+int CompareNumbers(const QString &a, const QString &b, const LocaleConverter &converter);
 
 // The start number of a "Nr." text, or -1 when it is not a whole number.
 int startNumber(const QString &text);

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Ombrel needs to build, run and test, and only
-# those that are missing. Runs apt-get as root or through sudo.
+# Installs the Debian packages Ombrel needs to build and run, and with --tests also those the
+# tests, benchmarks and checks need; only the missing ones. Runs apt-get as root or through sudo.
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config clang-format
+    build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-    qt6-serialport-dev qt6-multimedia-dev qt6-translations-l10n
+    qt6-multimedia-dev qt6-translations-l10n
     libxlsxwriter-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
-    xdg-utils unzip
+    xdg-utils
 )
+if [ "${1:-}" = "--tests" ]; then
+    packages+=(
+        libgtest-dev libgmock-dev libbenchmark-dev
+        clang-format clang-tidy
+        unzip
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,6 @@
-#include "Cfg.h"
+#include "settings/Cfg.h"
 
-#include "Dmn_led.h"
+#include "controls/Dmn_led.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -9,12 +9,12 @@
 
 #include <algorithm>
 
-TPortComboBox::TPortComboBox(int tag, QWidget *parent)
+PortComboBox::PortComboBox(int tag, QWidget *parent)
     : QComboBox(parent)
     , m_tag(tag)
 {}
 
-void TPortComboBox::showPopup()
+void PortComboBox::showPopup()
 {
     emit dropDown(); // the list is refilled before it opens
     QComboBox::showPopup();
@@ -85,10 +85,10 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
         return box;
     };
     auto addPortBox = [this](const char *name, int tag, int y) {
-        auto *box = new TPortComboBox(tag, GroupAnschluss);
+        auto *box = new PortComboBox(tag, GroupAnschluss);
         box->setObjectName(QString::fromLatin1(name));
         box->setGeometry(48, y, 84, 22);
-        connect(box, &TPortComboBox::dropDown, this, [this, box] { cbPortDropDown(box); });
+        connect(box, &PortComboBox::dropDown, this, [this, box] { cbPortDropDown(box); });
         connect(box, &QComboBox::currentIndexChanged, this, &TCfgDialog::cbPortChange);
         return box;
     };
@@ -195,7 +195,7 @@ int TCfgDialog::execute()
     return mrCancel;
 }
 
-void TCfgDialog::applyInput(TPortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode)
+void TCfgDialog::applyInput(PortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode)
 {
     if (box->currentIndex() <= 0)
         return; // "Kein": no port, the former line and mode stay
@@ -241,11 +241,11 @@ void TCfgDialog::cbPortChange()
     updateInputView(cbPort2, lDevice2, LineLed2);
 }
 
-void TCfgDialog::cbPortDropDown(TPortComboBox *box)
+void TCfgDialog::cbPortDropDown(PortComboBox *box)
 {
     if (m_portMask == 0)
         return;
-    const TPortComboBox *other = box->Tag() == 1 ? cbPort2 : cbPort1;
+    const PortComboBox *other = box->Tag() == 1 ? cbPort2 : cbPort1;
     const QString remembered = box->currentText();
     {
         const QSignalBlocker blocker(box);
@@ -288,7 +288,7 @@ void TCfgDialog::clearPortStatus()
     updateInputView(cbPort2, lDevice2, LineLed2);
 }
 
-void TCfgDialog::updateInputView(TPortComboBox *box, QLabel *device, TLed *lamp)
+void TCfgDialog::updateInputView(PortComboBox *box, QLabel *device, TLed *lamp)
 {
     int port = 0;
     int line = 0;

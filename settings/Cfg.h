@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Settings.h"
+#include "settings/Settings.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -15,12 +15,12 @@ class QPushButton;
 class TLed;
 
 // A drop-down list that announces the moment its list opens, before the list is shown.
-class TPortComboBox : public QComboBox
+class PortComboBox : public QComboBox
 {
     Q_OBJECT
 
 public:
-    explicit TPortComboBox(int tag, QWidget *parent = nullptr);
+    explicit PortComboBox(int tag, QWidget *parent = nullptr);
 
     int Tag() const { return m_tag; }
     void showPopup() override;
@@ -65,8 +65,8 @@ public:
     QGroupBox *GroupAnschluss = nullptr;
     QGroupBox *GroupUrkunde = nullptr;
     QComboBox *cbPorts = nullptr; // the master list, never shown
-    TPortComboBox *cbPort1 = nullptr;
-    TPortComboBox *cbPort2 = nullptr;
+    PortComboBox *cbPort1 = nullptr;
+    PortComboBox *cbPort2 = nullptr;
     QComboBox *cbAlg1 = nullptr;
     QComboBox *cbAlg2 = nullptr;
     QLabel *lDevice1 = nullptr; // the device behind the chosen port
@@ -97,7 +97,7 @@ public:
     void FormCreate();
     void FormShow();
     void cbPortChange();
-    void cbPortDropDown(TPortComboBox *box);
+    void cbPortDropDown(PortComboBox *box);
     void OKBtnClick();
     void reject() override; // Esc and the close box end with 2, like "Abbrechen"
 
@@ -105,8 +105,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void updateInputView(TPortComboBox *box, QLabel *device, TLed *lamp);
-    void applyInput(TPortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode);
+    void updateInputView(PortComboBox *box, QLabel *device, TLed *lamp);
+    void applyInput(PortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode);
 
     Settings &m_settings;
     quint32 m_portMask;

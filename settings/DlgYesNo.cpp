@@ -1,6 +1,6 @@
-#include "DlgYesNo.h"
+#include "settings/DlgYesNo.h"
 
-#include "Brand.h"
+#include "platform/Brand.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,7 +38,7 @@ TFDlgYesNo::TFDlgYesNo(QWidget *parent)
               Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FDlgYesNo"));
-    setWindowTitle(ApplicationTitle());
+    setWindowTitle(applicationTitle());
     setFixedSize(222, 94);
 
     Icon = new QLabel(this);

@@ -1,7 +1,7 @@
-#include "Settings.h"
+#include "settings/Settings.h"
 
-#include "AppPaths.h"
-#include "Brand.h"
+#include "platform/AppPaths.h"
+#include "platform/Brand.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -289,5 +289,5 @@ void saveSettings(const Settings &settings, SettingsFile &file, QWidget *parent)
 {
     const QString error = writeSettings(settings, file);
     if (!error.isEmpty())
-        QMessageBox::critical(parent, ApplicationTitle(), error);
+        QMessageBox::critical(parent, applicationTitle(), error);
 }

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "tests/TestSupport.h"
 
 void PrintTo(const QString &text, std::ostream *os)
 {

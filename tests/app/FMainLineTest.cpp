@@ -1,8 +1,8 @@
-#include "FMainFixture.h"
+#include "tests/app/FMainFixture.h"
 
-#include "ComDevice.h"
-#include "Comms.h"
-#include "FakeComDevice.h"
+#include "comms/ComDevice.h"
+#include "comms/Comms.h"
+#include "tests/comms/FakeComDevice.h"
 
 #include <QSignalSpy>
 
@@ -20,7 +20,7 @@ protected:
         previousFactory = setComDeviceFactory([this] {
             auto device = std::make_unique<FakeComDevice>();
             devices.push_back(device.get());
-            return std::unique_ptr<TComDevice>(std::move(device));
+            return std::unique_ptr<ComDevice>(std::move(device));
         });
         Settings stored;
         stored.Port1 = 1;

@@ -1,4 +1,4 @@
-#include "FMainFixture.h"
+#include "tests/app/FMainFixture.h"
 
 #include <QMenu>
 #include <QMessageBox>

@@ -1,5 +1,5 @@
-#include "Excel.h"
-#include "FMainFixture.h"
+#include "protocol/Excel.h"
+#include "tests/app/FMainFixture.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -15,7 +15,7 @@ struct SpreadsheetLog
     QStringList opened;
 };
 
-class FakeSpreadsheetApp : public TSpreadsheetApp
+class FakeSpreadsheetApp : public SpreadsheetApp
 {
 public:
     explicit FakeSpreadsheetApp(SpreadsheetLog &log)

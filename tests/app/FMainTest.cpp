@@ -1,4 +1,4 @@
-#include "FMainFixture.h"
+#include "tests/app/FMainFixture.h"
 
 TEST_F(FMainTest, StartsIdleWithOnlyLoadingAvailable)
 {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Comms.h"
-#include "FakeComDevice.h"
-#include "LineSignal.h"
-#include "TickCount.h"
+#include "comms/Comms.h"
+#include "comms/LineSignal.h"
+#include "platform/TickCount.h"
+#include "tests/comms/FakeComDevice.h"
 
 #include <QTest>
 

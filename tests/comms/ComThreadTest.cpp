@@ -1,6 +1,6 @@
 // The port component and its wait thread on the scripted device.
-#include "ComPortFixture.h"
-#include "ComPorts.h"
+#include "comms/ComPorts.h"
+#include "tests/comms/ComPortFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

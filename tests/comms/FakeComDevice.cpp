@@ -1,4 +1,4 @@
-#include "FakeComDevice.h"
+#include "tests/comms/FakeComDevice.h"
 
 #include <cerrno>
 #include <chrono>
@@ -171,7 +171,7 @@ bool FakeComDevice::waitForWaitCalls(int count, int timeoutMs) const
                               [&] { return m_waitCalls >= count && m_waiting > 0; });
 }
 
-TComSettings FakeComDevice::lastSettings() const
+ComSettings FakeComDevice::lastSettings() const
 {
     std::lock_guard lock(m_mutex);
     return m_settings;
@@ -215,7 +215,7 @@ int FakeComDevice::open(const QString &)
     return 0;
 }
 
-int FakeComDevice::configure(const TComSettings &settings)
+int FakeComDevice::configure(const ComSettings &settings)
 {
     std::lock_guard lock(m_mutex);
     if (!m_open)
@@ -248,7 +248,7 @@ int FakeComDevice::waitForChange(int lines)
         return EBADF;
     if (!m_waitSupported)
         return ENOTTY;
-    const TComCounters start = m_counters;
+    const ComCounters start = m_counters;
     auto moved = [&] {
         return ((lines & TIOCM_CTS) && m_counters.cts != start.cts) ||
                ((lines & TIOCM_DSR) && m_counters.dsr != start.dsr) ||
@@ -309,7 +309,7 @@ int FakeComDevice::readLines(int &lines)
     return 0;
 }
 
-int FakeComDevice::readCounters(TComCounters &counters)
+int FakeComDevice::readCounters(ComCounters &counters)
 {
     std::lock_guard lock(m_mutex);
     if (!m_open)

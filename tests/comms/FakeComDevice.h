@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComDevice.h"
+#include "comms/ComDevice.h"
 
 #include <condition_variable>
 #include <deque>
@@ -10,7 +10,7 @@
 // A scripted serial device. Its wait blocks in poll() on a pipe, so it behaves like the driver's
 // modem-status wait: a line change wakes it, the wake signal ends it with EINTR, and it only sees
 // changes after it started (an edge before the wait is left to the counters).
-class FakeComDevice final : public TComDevice
+class FakeComDevice final : public ComDevice
 {
 public:
     FakeComDevice();
@@ -40,7 +40,7 @@ public:
     int readLinesCount() const;
     int interruptedWaits() const;
     int waitCalls() const;
-    TComSettings lastSettings() const;
+    ComSettings lastSettings() const;
     int outputs() const; // TIOCM_DTR | TIOCM_RTS as last set
     // Waits until a thread is inside waitForChange (or polling reads), up to timeoutMs.
     bool waitUntilWaiting(int timeoutMs) const;
@@ -51,12 +51,12 @@ public:
     bool waitForWaitCalls(int count, int timeoutMs) const;
 
     int open(const QString &path) override;
-    int configure(const TComSettings &settings) override;
+    int configure(const ComSettings &settings) override;
     void close() override;
     int handle() const override;
     int waitForChange(int lines) override;
     int readLines(int &lines) override;
-    int readCounters(TComCounters &counters) override;
+    int readCounters(ComCounters &counters) override;
     int setOutputs(bool dtr, bool rts) override;
 
 private:
@@ -75,9 +75,9 @@ private:
     std::deque<int> m_waitErrors;
     std::function<void()> m_onReadLines;
     int m_lines = 0;
-    TComCounters m_counters;
+    ComCounters m_counters;
     int m_outputs = 0;
-    TComSettings m_settings;
+    ComSettings m_settings;
     int m_opens = 0;
     int m_configures = 0;
     int m_reads = 0;

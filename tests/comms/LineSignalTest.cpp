@@ -1,5 +1,5 @@
 // The START/STOPP decision from line events, and its effect on a run.
-#include "ComPortFixture.h"
+#include "tests/comms/ComPortFixture.h"
 
 #include <sys/ioctl.h>
 
@@ -39,7 +39,7 @@ protected:
 
     // START on COM1 /4,6 and STOPP on COM2 /7,8, both "Ein".
     LineSettings settings{1, 2, 0, 1, LineModeOn, LineModeOn};
-    TLineState state;
+    LineLevels state;
     Race race;
 };
 
@@ -159,7 +159,7 @@ TEST_F(LineSignalTest, ResetForgetsOnlyTheInputsOfTheOpenedPort)
     EXPECT_EQ(state.entry[0], DSR);
     EXPECT_EQ(state.entry[1], LineStateMarker);
     state.reset();
-    EXPECT_EQ(state, TLineState());
+    EXPECT_EQ(state, LineLevels());
 }
 
 TEST_F(LineSignalTest, OtherPortsAndUnsetPortsNeverSignal)
@@ -231,7 +231,7 @@ protected:
     }
 
     LineSettings settings;
-    TLineState state;
+    LineLevels state;
     Race race;
     std::vector<quint32> stamps;
 };

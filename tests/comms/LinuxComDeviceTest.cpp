@@ -1,7 +1,7 @@
 // The Linux device layer against what this machine has, the port table and the probe.
-#include "LinuxComDevice.h"
-#include "ComPorts.h"
-#include "Comms.h"
+#include "comms/LinuxComDevice.h"
+#include "comms/ComPorts.h"
+#include "comms/Comms.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -83,7 +83,7 @@ TEST(LinuxComDevice, PseudoTerminalRefusesModemControlWithoutHanging)
         timer.start();
         EXPECT_EQ(device.waitForChange(TIOCM_DSR | TIOCM_CTS), ENOTTY);
         EXPECT_LT(timer.elapsed(), 2000);
-        EXPECT_EQ(device.configure(TComSettings()), ENOTTY);
+        EXPECT_EQ(device.configure(ComSettings()), ENOTTY);
     }
 
     setComDevicePath(6, pty.path());

@@ -1,6 +1,6 @@
-#include "ButtonWithColor.h"
+#include "controls/ButtonWithColor.h"
 
-#include "TestSupport.h"
+#include "tests/TestSupport.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "Dmn_led.h"
+#include "controls/Dmn_led.h"
 
-#include "TestSupport.h"
+#include "tests/TestSupport.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // The grid's cell storage, comparisons and sort engine, without a window.
-#include "MyGrids.h"
-#include "SortCompare.h"
-#include "TestSupport.h"
+#include "controls/MyGrids.h"
+#include "controls/SortCompare.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 namespace {
 
 // Cells with row 0 = header and one list per data row.
-TStringGridCells makeCells(const QStringList &header, const QList<QStringList> &rows)
+StringGridCells makeCells(const QStringList &header, const QList<QStringList> &rows)
 {
-    TStringGridCells cells(int(header.size()), int(rows.size()) + 1);
+    StringGridCells cells(int(header.size()), int(rows.size()) + 1);
     cells.setRows(0, header);
     for (qsizetype i = 0; i < rows.size(); ++i)
         cells.setRows(int(i) + 1, rows[i]);
@@ -20,7 +20,7 @@ TStringGridCells makeCells(const QStringList &header, const QList<QStringList> &
 }
 
 // The data-row texts of one column.
-QStringList column(const TStringGridCells &cells, int col)
+QStringList column(const StringGridCells &cells, int col)
 {
     return cells.Cols(col).mid(1);
 }
@@ -30,7 +30,7 @@ QStringList sortedColumn(const QStringList &keys, TSortStyle style, TSortDirecti
     QList<QStringList> rows;
     for (const QString &key : keys)
         rows.append({key});
-    TStringGridCells cells = makeCells({QStringLiteral("Key")}, rows);
+    StringGridCells cells = makeCells({QStringLiteral("Key")}, rows);
     TSortOptions options;
     options.SortStyle = style;
     options.SortDirection = direction;
@@ -45,7 +45,7 @@ QStringList sortedColumn(const QStringList &keys, TSortStyle style, TSortDirecti
 
 TEST(StringGridCells, ReadsEmptyWhereNothingWasWrittenAndIgnoresWritesOutside)
 {
-    TStringGridCells cells(3, 2);
+    StringGridCells cells(3, 2);
     EXPECT_TRUE(cells.Cells(2, 1).isEmpty());
     EXPECT_TRUE(cells.Cells(7, 9).isEmpty());
     EXPECT_TRUE(cells.Cells(-1, 0).isEmpty());
@@ -60,7 +60,7 @@ TEST(StringGridCells, ReadsEmptyWhereNothingWasWrittenAndIgnoresWritesOutside)
 
 TEST(StringGridCells, RowsAndColumnsAsLists)
 {
-    TStringGridCells cells(3, 3);
+    StringGridCells cells(3, 3);
     cells.setRows(1, {u"a"_qs, u"b"_qs, u"c"_qs, u"dropped"_qs});
     EXPECT_EQ(cells.Rows(1), QStringList({u"a"_qs, u"b"_qs, u"c"_qs}));
     cells.setRows(1, {u"x"_qs});
@@ -141,7 +141,7 @@ TEST(SortCompare, FastNumberReadingAgreesWithTheLocale)
             .split(u'|');
     for (const QLocale &locale :
          {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::English, QLocale::UnitedStates)}) {
-        const TLocaleConverter converter(locale);
+        const LocaleConverter converter(locale);
         QLocale strict = locale;
         strict.setNumberOptions(QLocale::RejectGroupSeparator);
         for (const QString &input : inputs) {
@@ -160,7 +160,7 @@ TEST(SortCompare, FastNumberReadingAgreesWithTheLocale)
 
 TEST(SortCompare, DateAndTimeFollowTheLocaleFormats)
 {
-    const TLocaleConverter converter;
+    const LocaleConverter converter;
     qint64 a = 0;
     qint64 b = 0;
     ASSERT_TRUE(converter.toTime(u"12:30", a));
@@ -187,7 +187,7 @@ TEST(SortCompare, DateAndTimeFollowTheLocaleFormats)
     EXPECT_EQ(compareTexts(u"02.01.2024"_qs, u"10.12.2023"_qs, ssDateTime, false), 1);
 
     const LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
-    const TLocaleConverter us;
+    const LocaleConverter us;
     ASSERT_TRUE(us.toDateTime(u"12/24/2023", a));
     ASSERT_TRUE(us.toDateTime(u"1/2/2024", b));
     EXPECT_LT(a, b);
@@ -273,7 +273,7 @@ TEST(SortRows, EqualKeysKeepTheirOrderInBothDirectionsForEveryStyle)
     };
     for (const Case &c : cases) {
         for (const TSortDirection direction : {sdAscending, sdDescending}) {
-            TStringGridCells cells = makeCells(
+            StringGridCells cells = makeCells(
                 {u"Key"_qs, u"Tag"_qs},
                 {{c.keys[0], u"A"_qs}, {c.keys[1], u"B"_qs}, {c.keys[2], u"C"_qs}, {c.keys[3], u"D"_qs}});
             TSortOptions options;
@@ -295,7 +295,7 @@ TEST(SortRows, EqualKeysKeepTheirOrderInBothDirectionsForEveryStyle)
 
 TEST(SortRows, HeaderRowNeverMoves)
 {
-    TStringGridCells cells = makeCells({u"zzz"_qs}, {{u"b"_qs}, {u"a"_qs}, {u""_qs}});
+    StringGridCells cells = makeCells({u"zzz"_qs}, {{u"b"_qs}, {u"a"_qs}, {u""_qs}});
     TSortOptions options;
     sortRows(cells, 0, options);
     EXPECT_EQ(cells.Cols(0), QStringList({u"zzz"_qs, QString(), u"a"_qs, u"b"_qs}));
@@ -306,7 +306,7 @@ TEST(SortRows, HeaderRowNeverMoves)
 
 TEST(SortRows, WholeRowsMoveAndTheOrderSaysWhereFrom)
 {
-    TStringGridCells cells =
+    StringGridCells cells =
         makeCells({u"Nr."_qs, u"Name"_qs}, {{u"3"_qs, u"C"_qs}, {u"1"_qs, u"A"_qs}, {u"2"_qs, u"B"_qs}});
     TSortOptions options;
     const std::vector<int> order = sortRows(cells, 0, options);
@@ -321,7 +321,7 @@ TEST(SortRows, SecondaryKeysOrderRowsWithEqualPrimaryKeys)
                                      {u"a"_qs, u"z"_qs, u"1"_qs},
                                      {u"b"_qs, u"x"_qs, u"1"_qs},
                                      {u"a"_qs, u"y"_qs, u"1"_qs}};
-    TStringGridCells cells = makeCells({u"G"_qs, u"N"_qs, u"P"_qs}, rows);
+    StringGridCells cells = makeCells({u"G"_qs, u"N"_qs, u"P"_qs}, rows);
     TSortOptions options;
     options.SecondaryIndex = QStringLiteral("1");
     sortRows(cells, 0, options);
@@ -339,7 +339,7 @@ TEST(SortRows, SecondaryKeysOrderRowsWithEqualPrimaryKeys)
 
 TEST(SortRows, StyleHandlerIsAskedOncePerKeyLowestFirst)
 {
-    TStringGridCells cells =
+    StringGridCells cells =
         makeCells({u"A"_qs, u"B"_qs, u"C"_qs}, {{u"1"_qs, u"x"_qs, u"p"_qs}, {u"2"_qs, u"y"_qs, u"q"_qs}});
     TSortOptions options;
     options.SecondaryIndex = QStringLiteral("2,1");
@@ -353,15 +353,14 @@ TEST(SortRows, StyleHandlerIsAskedOncePerKeyLowestFirst)
 
 TEST(SortRows, CustomComparisonIsUsedOnceAndThenCleared)
 {
-    TStringGridCells cells =
-        makeCells({u"Zeit"_qs}, {{u"AUS"_qs}, {u"75,43"_qs}, {QString()}, {u"12,05"_qs}});
+    StringGridCells cells = makeCells({u"Zeit"_qs}, {{u"AUS"_qs}, {u"75,43"_qs}, {QString()}, {u"12,05"_qs}});
     TSortOptions options;
     options.SortStyle = ssAutomatic;
     // The program's time comparison: no time sorts after every time.
     auto key = [](const QString &text) {
         double value = 0;
-        return text.isEmpty() || text == u"aus" || !TLocaleConverter().toDouble(text, value) ? 2147483647.0
-                                                                                             : value;
+        return text.isEmpty() || text == u"aus" || !LocaleConverter().toDouble(text, value) ? 2147483647.0
+                                                                                            : value;
     };
     auto handler = [&](int, TSortStyle &style) {
         style = ssCustom;
@@ -381,7 +380,7 @@ TEST(SortRows, CustomComparisonIsUsedOnceAndThenCleared)
 
 TEST(SortRows, DetectedStyleStaysForLaterSorts)
 {
-    TStringGridCells cells = makeCells({u"K"_qs}, {{u"10"_qs}, {u"9"_qs}});
+    StringGridCells cells = makeCells({u"K"_qs}, {{u"10"_qs}, {u"9"_qs}});
     TSortOptions options;
     options.SortStyle = ssAutomatic;
     sortRows(cells, 0, options);
@@ -396,7 +395,7 @@ TEST(SortRows, CaseFoldingUnlessCaseSensitive)
     const QStringList keys = {u"b"_qs, u"B"_qs, u"a"_qs};
     EXPECT_EQ(sortedColumn(keys, ssNormal), QStringList({u"a"_qs, u"b"_qs, u"B"_qs}));
     QList<QStringList> rows = {{keys[0]}, {keys[1]}, {keys[2]}};
-    TStringGridCells cells = makeCells({u"K"_qs}, rows);
+    StringGridCells cells = makeCells({u"K"_qs}, rows);
     TSortOptions options;
     options.SortCaseSensitive = true;
     sortRows(cells, 0, options);
@@ -405,7 +404,7 @@ TEST(SortRows, CaseFoldingUnlessCaseSensitive)
 
 TEST(SortRows, NothingHappensWhenSortingIsOff)
 {
-    TStringGridCells cells = makeCells({u"K"_qs, u"L"_qs}, {{u"b"_qs}, {u"a"_qs}});
+    StringGridCells cells = makeCells({u"K"_qs, u"L"_qs}, {{u"b"_qs}, {u"a"_qs}});
     TSortOptions options;
     options.CanSort = false;
     options.SortCol = 1;
@@ -441,12 +440,12 @@ TEST(SortGridText, CaptionIsShortenedWithTwoDots)
 
 TEST(SortGridText, TypedCharacterFindsTheNextRowAndWraps)
 {
-    const TStringGridCells cells = makeCells({u"Nr."_qs, u"Name"_qs}, {{u"1"_qs, u"Anna"_qs},
-                                                                       {u"2"_qs, u"max"_qs},
-                                                                       {u"3"_qs, u"Bert"_qs},
-                                                                       {u"4"_qs, u"Moritz"_qs},
-                                                                       {u"5"_qs, QString()},
-                                                                       {u"6"_qs, u"\u00c4rger"_qs}});
+    const StringGridCells cells = makeCells({u"Nr."_qs, u"Name"_qs}, {{u"1"_qs, u"Anna"_qs},
+                                                                      {u"2"_qs, u"max"_qs},
+                                                                      {u"3"_qs, u"Bert"_qs},
+                                                                      {u"4"_qs, u"Moritz"_qs},
+                                                                      {u"5"_qs, QString()},
+                                                                      {u"6"_qs, u"\u00c4rger"_qs}});
     EXPECT_EQ(findRowByChar(cells, 1, 1, u'm'), 2);
     EXPECT_EQ(findRowByChar(cells, 1, 2, u'm'), 4);
     EXPECT_EQ(findRowByChar(cells, 1, 4, u'M'), 2) << "wraps to the top";

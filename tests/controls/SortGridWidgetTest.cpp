@@ -1,7 +1,7 @@
 // The grid as the operator uses it: header clicks, typed characters, mouse and painting.
-#include "Graphics.h"
-#include "SortGrid.h"
-#include "TestSupport.h"
+#include "controls/SortGrid.h"
+#include "platform/Graphics.h"
+#include "tests/TestSupport.h"
 
 #include <QApplication>
 #include <QDir>

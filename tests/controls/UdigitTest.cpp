@@ -1,6 +1,6 @@
-#include "Udigit.h"
+#include "controls/Udigit.h"
 
-#include "TestSupport.h"
+#include "tests/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QEvent>

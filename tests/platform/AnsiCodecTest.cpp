@@ -1,5 +1,5 @@
-#include "AnsiCodec.h"
-#include "TestSupport.h"
+#include "platform/AnsiCodec.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Graphics.h"
+#include "platform/Graphics.h"
 
 #include <QApplication>
 #include <QPalette>

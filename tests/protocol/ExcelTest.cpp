@@ -1,5 +1,5 @@
-#include "Excel.h"
-#include "TestSupport.h"
+#include "protocol/Excel.h"
+#include "tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,7 @@ struct AppLog
     QStringList opened;
 };
 
-class FakeSpreadsheetApp : public TSpreadsheetApp
+class FakeSpreadsheetApp : public SpreadsheetApp
 {
 public:
     explicit FakeSpreadsheetApp(AppLog &log)

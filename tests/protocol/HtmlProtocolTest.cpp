@@ -1,7 +1,7 @@
-#include "HtmlProtocol.h"
-#include "ResultsTable.h"
-#include "SortGrid.h"
-#include "TestSupport.h"
+#include "protocol/HtmlProtocol.h"
+#include "controls/SortGrid.h"
+#include "protocol/ResultsTable.h"
+#include "tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

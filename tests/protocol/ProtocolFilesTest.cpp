@@ -1,6 +1,6 @@
-#include "ProtocolFiles.h"
-#include "SortGrid.h"
-#include "TestSupport.h"
+#include "protocol/ProtocolFiles.h"
+#include "controls/SortGrid.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 

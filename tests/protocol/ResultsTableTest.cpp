@@ -1,6 +1,6 @@
-#include "ResultsTable.h"
-#include "SortGrid.h"
-#include "TestSupport.h"
+#include "protocol/ResultsTable.h"
+#include "controls/SortGrid.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Cfg.h"
-#include "Dmn_led.h"
-#include "TestSupport.h"
+#include "settings/Cfg.h"
+#include "controls/Dmn_led.h"
+#include "tests/TestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,5 +1,5 @@
-#include "DlgYesNo.h"
-#include "TestSupport.h"
+#include "settings/DlgYesNo.h"
+#include "tests/TestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>

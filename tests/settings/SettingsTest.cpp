@@ -1,6 +1,6 @@
-#include "Settings.h"
-#include "AppPaths.h"
-#include "TestSupport.h"
+#include "settings/Settings.h"
+#include "platform/AppPaths.h"
+#include "tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

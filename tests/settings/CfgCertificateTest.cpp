@@ -227,7 +227,7 @@ TEST_F(CertEditor, FontShownAtTwiceItsSize)
 
 TEST_F(CertEditor, DateAndFileNameAreShownNotStored)
 {
-    dialog.Today = [] { return QDate(2026, 3, 5); };
+    dialog.currentDate = [] { return QDate(2026, 3, 5); };
     dialog.setProtocolName(u"Fohlenrennen"_qs);
     select(6);
     EXPECT_EQ(dialog.Edit1->text(), u"05.03.26"_qs);

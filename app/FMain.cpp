@@ -151,9 +151,14 @@ void TFormMain::FormCreate()
     bFSTART->setGeometry(bSTART->geometry());
     bFSTART->hide();
 
-    m_helpFile = programSiblingPath(QStringLiteral(".html"));
+    // The help page and the example list sit beside the program in the build folder and in the
+    // data folder when installed; the dialogs start where the example list is.
+    m_helpFile = shippedFilePath(QFileInfo(programFilePath()).completeBaseName() + QStringLiteral(".html"));
+    if (m_helpFile.isEmpty())
+        m_helpFile = programSiblingPath(QStringLiteral(".html"));
     PortMask = ProbeComPorts();
-    m_lastFolder = programDir();
+    const QString exampleList = shippedFilePath(QStringLiteral("Beispiel-Startliste.txt"));
+    m_lastFolder = exampleList.isEmpty() ? programDir() : QFileInfo(exampleList).absolutePath();
 
     TimerDateTimer();
     openComPorts();

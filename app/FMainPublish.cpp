@@ -38,12 +38,14 @@ bool TFormMain::WriteHtmlProtocol(const QString &path)
 void TFormMain::sbHTMLClick()
 {
     // The program's name with ".html", in the current folder. The shipped help page has that very
-    // name beside the program, so it is never the target: the page then goes to the data folder.
+    // name beside the program or in the installed data folder, so it is never the target: the page
+    // then goes to the per-user data folder.
     const QString fileName = QFileInfo(programFilePath()).completeBaseName() + QStringLiteral(".html");
     const QString current = QDir::currentPath(); // empty when the current folder was removed
     const QString wanted = current.isEmpty() ? QString() : QDir(current).absoluteFilePath(fileName);
     const bool isHelpPage =
-        wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath();
+        wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath() ||
+        wanted == m_helpFile;
     QString path = wanted.isEmpty() || isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted);
     if (!HtmlProtocol::write(path, *SortGrid1, applicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);

@@ -13,10 +13,28 @@ QString &overridePath()
     return path;
 }
 
+struct InstalledDirs
+{
+    QString program;
+    QString data;
+};
+
+InstalledDirs &installedOverride()
+{
+    static InstalledDirs dirs;
+    return dirs;
+}
+
+bool sameFolder(const QString &a, const QString &b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
 bool canWriteInto(const QString &dir)
 {
     const QFileInfo info(dir);
-    return info.isDir() && info.isWritable();
+    return info.isDir() && info.isWritable() && !sameFolder(dir, installedProgramDir());
 }
 
 } // namespace
@@ -41,6 +59,33 @@ QString programSiblingPath(const QString &extension)
 {
     const QFileInfo program(programFilePath());
     return program.absolutePath() + u'/' + program.completeBaseName() + extension;
+}
+
+QString installedProgramDir()
+{
+    const QString &dir = installedOverride().program;
+    return dir.isEmpty() ? QStringLiteral(OMBREL_INSTALLED_BINDIR) : dir;
+}
+
+QString installedDataDir()
+{
+    const QString &dir = installedOverride().data;
+    return dir.isEmpty() ? QStringLiteral(OMBREL_INSTALLED_DATADIR) : dir;
+}
+
+void setInstalledDirs(const QString &programDir, const QString &dataDir)
+{
+    installedOverride() = {programDir, dataDir};
+}
+
+QString shippedFilePath(const QString &fileName)
+{
+    for (const QString &dir : {programDir(), installedDataDir()}) {
+        const QFileInfo file(QDir(dir), fileName);
+        if (file.isFile())
+            return file.absoluteFilePath();
+    }
+    return {};
 }
 
 QString writablePath(const QString &pathBesideProgram)

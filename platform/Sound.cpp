@@ -22,8 +22,7 @@ QString locate(const QString &fileName)
     const QFileInfo here(QDir::current(), fileName);
     if (here.isFile())
         return here.absoluteFilePath();
-    const QFileInfo beside(QDir(programDir()), fileName);
-    return beside.isFile() ? beside.absoluteFilePath() : QString();
+    return shippedFilePath(fileName);
 }
 
 void play(const QString &fileName)

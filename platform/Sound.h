@@ -4,8 +4,9 @@
 
 #include <functional>
 
-// Plays a WAV file without waiting for it: looked up in the current folder, then beside the
-// program. Where the file or the sound device is missing, a system beep; nothing ever blocks.
+// Plays a WAV file without waiting for it: looked up in the current folder, then where the program's
+// shipped files are (beside it, then the installed data folder). Where the file or the sound device is
+// missing, a system beep; nothing ever blocks.
 void playSoundAsync(const QString &fileName);
 
 // Tests count the sounds instead of playing them; an empty player restores the real one.

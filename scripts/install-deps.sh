@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Ombrel needs to build and run, and with --tests also those the
-# tests, benchmarks and checks need; only the missing ones. Runs apt-get as root or through sudo.
+# Installs the Debian packages Ombrel needs to build and run; with --package also those that build
+# its Debian package, with --tests also those the tests, benchmarks and checks need (the package
+# check among them). Only the missing ones. Runs apt-get as root or through sudo.
 set -euo pipefail
 
 packages=(
@@ -11,13 +12,21 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xdg-utils
 )
-if [ "${1:-}" = "--tests" ]; then
-    packages+=(
-        libgtest-dev libgmock-dev libbenchmark-dev
-        clang-format clang-tidy
-        unzip
-    )
-fi
+packaging=(dpkg-dev file)
+for option in "$@"; do
+    case "$option" in
+        --package) packages+=("${packaging[@]}") ;;
+        --tests)
+            packages+=(
+                libgtest-dev libgmock-dev libbenchmark-dev
+                clang-format clang-tidy
+                unzip
+                "${packaging[@]}" desktop-file-utils
+            )
+            ;;
+        *) echo "usage: $0 [--package] [--tests]" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

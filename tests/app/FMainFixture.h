@@ -52,6 +52,8 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         setProgramFilePath(dir.filePath(QStringLiteral("ombrel")));
+        // An installed copy of the program on this machine must not lend the test its files.
+        setInstalledDirs(dir.filePath(QStringLiteral("usr/bin")), dir.filePath(QStringLiteral("usr/share")));
         QFile::remove(settingsFilePath()); // each test starts without stored settings
         beforeForm();
         previousTicks = setTickSource([this] { return ticks.load(); });
@@ -80,6 +82,7 @@ protected:
         setSoundPlayer(previousSound);
         setUrlOpener(previousOpener);
         setProgramFilePath(QString());
+        setInstalledDirs(QString(), QString());
     }
 
     void loadStartList(const char *name = "startlist-4.txt")

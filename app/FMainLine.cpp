@@ -119,6 +119,7 @@ void TFormMain::bCFGClick()
     if (!CfgDialog)
         return;
     CfgDialog->PortDevice = &TFormMain::portDeviceText;
+    CfgDialog->setProtocolName(ProtocolName());
     for (TComPort *port : {ComPort1, ComPort2})
         showLineStatus(port);
     if (CfgDialog->execute() == TCfgDialog::mrOk) {

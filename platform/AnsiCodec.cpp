@@ -72,6 +72,11 @@ QString fromAnsi(const QByteArray &bytes)
         if (ok)
             return text;
     }
+    return fromWindows1252(bytes);
+}
+
+QString fromWindows1252(QByteArrayView bytes)
+{
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {

@@ -14,6 +14,9 @@ int ansiCode(char16_t unit);
 // Encodes text as Windows-1252; each character the code page lacks becomes one "?".
 QByteArray toAnsi(const QString &text);
 
+// Decodes bytes known to be Windows-1252, such as the texts of a stored record.
+QString fromWindows1252(QByteArrayView bytes);
+
 // Decodes a file's bytes: UTF-8 when they start with a UTF-8 byte-order mark (which is dropped) or
 // are valid UTF-8 containing non-ASCII bytes, else Windows-1252.
 QString fromAnsi(const QByteArray &bytes);

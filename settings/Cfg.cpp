@@ -9,6 +9,12 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr int RowHeight = 21;
+
+} // namespace
+
 PortComboBox::PortComboBox(int tag, QWidget *parent)
     : QComboBox(parent)
     , m_tag(tag)
@@ -63,15 +69,14 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     setFont(dialogFont);
     setFixedSize(496, 319);
 
-    // The group is 40 pixels taller than a bare port row needs: under each port box sit the lamp of
-    // its line and the device behind the port.
+    // Under each port box sit the lamp of its line and the device behind the port, one low row each.
     GroupAnschluss = new QGroupBox(QStringLiteral("Anschluss"), this);
     GroupAnschluss->setObjectName(QStringLiteral("GroupAnschluss"));
-    GroupAnschluss->setGeometry(8, 4, 265, 110);
+    GroupAnschluss->setGeometry(8, 2, 265, 96);
 
     auto addLabel = [this](const QString &text, int x, int y, int width) {
         auto *label = new QLabel(text, GroupAnschluss);
-        label->setGeometry(x, y, width, 22);
+        label->setGeometry(x, y, width, RowHeight);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         return label;
     };
@@ -81,13 +86,13 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
         box->addItems({QStringLiteral("Ein"), QStringLiteral("Aus"), QStringLiteral("Wechseln")});
         box->setCurrentIndex(0);
         box->setEnabled(false);
-        box->setGeometry(180, y, 79, 22);
+        box->setGeometry(180, y, 79, RowHeight);
         return box;
     };
     auto addPortBox = [this](const char *name, int tag, int y) {
         auto *box = new PortComboBox(tag, GroupAnschluss);
         box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(48, y, 84, 22);
+        box->setGeometry(48, y, 84, RowHeight);
         connect(box, &PortComboBox::dropDown, this, [this, box] { cbPortDropDown(box); });
         connect(box, &QComboBox::currentIndexChanged, this, &TCfgDialog::cbPortChange);
         return box;
@@ -107,19 +112,19 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
         return label;
     };
 
-    addLabel(QStringLiteral("START:"), 6, 20, 41);
-    cbPort1 = addPortBox("cbPort1", 1, 20);
-    addLabel(QStringLiteral("Kontakt:"), 137, 20, 42);
-    cbAlg1 = addModeBox("cbAlg1", 20);
-    LineLed1 = addLamp("LineLed1", 45);
-    lDevice1 = addDevice("lDevice1", 45);
+    addLabel(QStringLiteral("START:"), 6, 15, 41);
+    cbPort1 = addPortBox("cbPort1", 1, 15);
+    addLabel(QStringLiteral("Kontakt:"), 137, 15, 42);
+    cbAlg1 = addModeBox("cbAlg1", 15);
+    LineLed1 = addLamp("LineLed1", 37);
+    lDevice1 = addDevice("lDevice1", 37);
 
-    addLabel(QStringLiteral("STOPP:"), 6, 62, 41);
-    cbPort2 = addPortBox("cbPort2", 2, 62);
-    addLabel(QStringLiteral("Kontakt:"), 137, 62, 42);
-    cbAlg2 = addModeBox("cbAlg2", 62);
-    LineLed2 = addLamp("LineLed2", 87);
-    lDevice2 = addDevice("lDevice2", 87);
+    addLabel(QStringLiteral("STOPP:"), 6, 55, 41);
+    cbPort2 = addPortBox("cbPort2", 2, 55);
+    addLabel(QStringLiteral("Kontakt:"), 137, 55, 42);
+    cbAlg2 = addModeBox("cbAlg2", 55);
+    LineLed2 = addLamp("LineLed2", 77);
+    lDevice2 = addDevice("lDevice2", 77);
 
     cbPorts = new QComboBox(this);
     cbPorts->setObjectName(QStringLiteral("cbPorts"));
@@ -129,17 +134,18 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     // The certificate layout editor fills this group and the paper area right of the groups.
     GroupUrkunde = new QGroupBox(QStringLiteral("Urkunde"), this);
     GroupUrkunde->setObjectName(QStringLiteral("GroupUrkunde"));
-    GroupUrkunde->setGeometry(8, 118, 265, 143);
+    GroupUrkunde->setGeometry(8, 102, 265, 176);
+    createCertificateEditor();
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(8, 284, 75, 25);
+    OKBtn->setGeometry(8, 286, 75, 25);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &TCfgDialog::OKBtnClick);
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(92, 284, 75, 25);
+    CancelBtn->setGeometry(92, 286, 75, 25);
     connect(CancelBtn, &QPushButton::clicked, this, &TCfgDialog::reject);
 
     FormCreate();
@@ -164,6 +170,9 @@ void TCfgDialog::FormCreate()
         box->setCurrentIndex(0);
     }
     cbPortChange();
+    // Records never set up (all of them on a first start) or unprintable as stored get the defaults,
+    // so the first exit already stores a complete layout.
+    completeCertLayout(m_settings.CertLayout);
 }
 
 void TCfgDialog::fillFromSettings()
@@ -225,6 +234,9 @@ void TCfgDialog::FormShow()
 {
     cbPort1->setEnabled(cbPort1->count() > 1);
     cbPort2->setEnabled(cbPort1->isEnabled());
+    // The editor opens on the field chosen last, without storing what the controls held.
+    CurrentField = -1;
+    cbWhoChange();
 }
 
 void TCfgDialog::showEvent(QShowEvent *event)
@@ -263,6 +275,7 @@ void TCfgDialog::cbPortDropDown(PortComboBox *box)
 
 void TCfgDialog::OKBtnClick()
 {
+    cbWhoChange(); // stores the field being edited
     done(mrOk);
 }
 

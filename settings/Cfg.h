@@ -3,16 +3,26 @@
 #include "settings/Settings.h"
 
 #include <QComboBox>
+#include <QDate>
 #include <QDialog>
 #include <QHash>
+#include <QList>
+#include <QPoint>
+#include <QSpinBox>
 
 #include <functional>
 #include <optional>
 
+class QCheckBox;
+class QFontDialog;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QPainter;
 class QPushButton;
+class TBitBtnWithColor;
 class TLed;
+class TPaperPreview;
 
 // A drop-down list that announces the moment its list opens, before the list is shown.
 class PortComboBox : public QComboBox
@@ -30,6 +40,20 @@ signals:
 
 private:
     int m_tag;
+};
+
+// A spin box whose entry reads as its minimum while it is not a number, and becomes the minimum when
+// the box is left that way, instead of silently going back to the last number.
+class TSpinEdit : public QSpinBox
+{
+    Q_OBJECT
+
+public:
+    TSpinEdit(int minimum, int maximum, int maxLength, QWidget *parent = nullptr);
+
+    // The number in the entry, clamped to the range; the minimum when the entry is not a number.
+    int Value() const;
+    void fixup(QString &input) const override;
 };
 
 // The text of a port list item: "COM3 /4,6".
@@ -76,6 +100,35 @@ public:
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
 
+    // The certificate layout editor.
+    QCheckBox *cbON = nullptr;
+    QComboBox *cbWho = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    TSpinEdit *seLeft = nullptr;
+    TSpinEdit *seTop = nullptr;
+    QComboBox *cbAlign = nullptr;
+    TBitBtnWithColor *bFont = nullptr; // the edited field's font at twice its size
+    QComboBox *cbZoom = nullptr;       // "A4" or "A3": the scale of the miniature sheet only
+    TPaperPreview *PaperPreview1 = nullptr;
+    // The kind whose values the editor controls hold; -1 while they hold nothing of a record.
+    int CurrentField = -1;
+
+    // Runs the font dialog modally; tests answer it instead.
+    std::function<int(QFontDialog &)> execFontDialog;
+    // Today's date for the "Datum" field; unset means the system date.
+    std::function<QDate()> Today;
+    // The name of the loaded protocol, shown for the "Dateiname" field.
+    void setProtocolName(const QString &name) { m_protocolName = name; }
+
+    // One label of the miniature sheet: its text, top-left corner in the sheet's pixels, colour.
+    struct SheetLabel
+    {
+        QString text;
+        QPoint topLeft;
+        TColor color = 0;
+    };
+    QList<SheetLabel> sheetLabels() const;
+
     // The text shown beside a port box for the chosen port and line: the device path, and a word where
     // the line cannot work on that device. Unset or empty shows nothing.
     std::function<QString(int port, int line)> PortDevice;
@@ -101,10 +154,25 @@ public:
     void OKBtnClick();
     void reject() override; // Esc and the close box end with 2, like "Abbrechen"
 
+    void cbWhoChange();
+    void cbONClick();
+    void cbAlignChange();
+    void sePosChange();
+    void Edit1KeyUp();
+    void bFontClick();
+    void PaperPreview1Paint(QPainter &painter);
+    void PaperPreview1MouseDown(const QPoint &pos);
+
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createCertificateEditor();
+    void storeCurrentField();
+    void loadField(int kind);
+    int zoomScale() const { return cbZoom->currentIndex() + 1; }
+
     void updateInputView(PortComboBox *box, QLabel *device, TLed *lamp);
     void applyInput(PortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode);
 
@@ -112,4 +180,6 @@ private:
     quint32 m_portMask;
     QByteArray m_savedLayout;
     QHash<int, quint32> m_portStatus;
+    QString m_protocolName;
+    TColor m_fontColor = clWindowText; // bFont's caption colour, kept as stored (system colours too)
 };

@@ -121,7 +121,14 @@ bool readRow(const SettingRow &row, Settings &settings, const SettingsFile &file
                               settings.*f = fromStored(value, row.slice);
                               return true;
                           },
-                          [&](QByteArray Settings::*f) { return file.readBinary(name, settings.*f); },
+                          [&](QByteArray Settings::*f) {
+                              QByteArray stored(CertLayoutSize, '\0');
+                              qsizetype length = 0;
+                              if (!file.readBinary(name, stored, &length))
+                                  return false;
+                              settings.*f = certLayoutFromStored(QByteArrayView(stored).first(length));
+                              return true;
+                          },
                       },
                       row.field);
 }
@@ -207,8 +214,10 @@ bool SettingsFile::readInteger(const QString &name, qint32 &value) const
     return true;
 }
 
-bool SettingsFile::readBinary(const QString &name, QByteArray &buffer) const
+bool SettingsFile::readBinary(const QString &name, QByteArray &buffer, qsizetype *length) const
 {
+    if (length)
+        *length = 0;
     if (!m_settings)
         return false;
     const QVariant stored = m_settings->value(name);
@@ -220,6 +229,8 @@ bool SettingsFile::readBinary(const QString &name, QByteArray &buffer) const
     if (bytes.size() > buffer.size())
         return false;
     std::copy(bytes.cbegin(), bytes.cend(), buffer.begin());
+    if (length)
+        *length = bytes.size();
     return true;
 }
 

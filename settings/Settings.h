@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/CertLayout.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -10,11 +12,6 @@
 
 class QSettings;
 class QWidget;
-
-// The certificate layout travels as its memory image: 18 field records of 536 bytes.
-inline constexpr int CertFieldCount = 18;
-inline constexpr int CertFieldSize = 536;
-inline constexpr int CertLayoutSize = CertFieldCount * CertFieldSize;
 
 // Indexed by Line1/Line2: 0 the DSR line (contact between pins 4 and 6), 1 the CTS line (pins 7 and 8).
 // The load turns any other stored line into 0, so the index is always 0 or 1.
@@ -42,9 +39,11 @@ struct Settings
     int Width;
     int Height;
 
-    QByteArray CertLayout; // always CertLayoutSize bytes, stored as "Nadpis"
-    int FilterInd;         // save dialog's file type: 1 CSV, 2 HTML, 3 text
-    int Mode;              // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
+    // Always CertLayoutSize bytes, stored as "Nadpis"; a record the stored value cuts short loads as
+    // never set up, so the settings dialog gives it the defaults.
+    QByteArray CertLayout;
+    int FilterInd; // save dialog's file type: 1 CSV, 2 HTML, 3 text
+    int Mode;      // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
 };
 
 // "\Software\" and the program file's name without folder and extension: renaming the program file
@@ -74,8 +73,9 @@ public:
     // Fails when the value is missing or not an integer.
     bool readInteger(const QString &name, qint32 &value) const;
     // Reads into the whole of buffer: a missing value reads nothing and succeeds, a shorter one fills
-    // the start; a longer one or one that is not binary fails and leaves buffer alone.
-    bool readBinary(const QString &name, QByteArray &buffer) const;
+    // the start; a longer one or one that is not binary fails and leaves buffer alone. length, when
+    // given, receives the number of bytes read.
+    bool readBinary(const QString &name, QByteArray &buffer, qsizetype *length = nullptr) const;
     // Each write reaches the disk before it returns, so a failure names the value that was refused.
     bool writeInteger(const QString &name, qint32 value);
     bool writeBinary(const QString &name, const QByteArray &bytes);

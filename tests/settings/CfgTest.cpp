@@ -199,8 +199,8 @@ TEST(TCfgDialog, CancelKeepsTheConnectionAndRestoresTheLayout)
     settings.Line1 = 0;
     settings.Alg1 = 1;
     settings.CertLayout[0] = 1;
-    const Settings before = settings;
     TCfgDialog dialog(settings, maskOf({1, 3}));
+    const Settings before = settings; // with the defaults the dialog's creation gave the layout
 
     auto editAndLeave = [&](auto leave) {
         QTimer::singleShot(0, &dialog, [&, leave] {

@@ -1,10 +1,13 @@
 #include "printing/PrintDocuments.h"
 
 #include "controls/MyGrids.h"
+#include "printing/CertLayout.h"
 #include "protocol/ResultsTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -37,7 +40,9 @@ TProtocolComposer::TProtocolComposer(PageSink &sink, const QRect &marginRect, qr
     : m_sink(sink)
     , m_r(marginRect)
     , m_screenDpi(screenDpi)
-{}
+{
+    registerCertFontSubstitutes();
+}
 
 void TProtocolComposer::setFont(const QString &name, int size, bool bold)
 {
@@ -93,6 +98,7 @@ void TProtocolComposer::DrawProtocolPageFrame()
 {
     QPainter &canvas = m_sink.canvas();
     canvas.setBrush(Qt::NoBrush);
+    canvas.setPen(QPen(Qt::black, 1)); // one page unit, whatever the printer's resolution
     setFont(QStringLiteral("Times New Roman"), (TableFontSize / 4) * 3, false);
     m_frameTop = m_r.top();
     m_frameBottom = m_r.bottom();
@@ -128,9 +134,8 @@ void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
     m_data = &data;
     const StringGridCells &cells = *data.cells;
     m_colCount = qMin(cells.ColCount(), MaxColumns);
-    QPainter &canvas = m_sink.canvas();
-    canvas.setBrush(Qt::NoBrush);
-    canvas.setPen(QPen(Qt::black, 1)); // one page unit, whatever the printer's resolution
+    // Each page has a canvas of its own: never hold one across a page break.
+    m_sink.canvas().setBrush(Qt::NoBrush);
 
     TableFontSize = 0;
     for (int size = LargestTableFont; size > 1; --size) {
@@ -172,7 +177,7 @@ void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
     const QString horses = QString::number(totals.DistinctHorses);
     drawText((ColumnX[2] + ColumnX[3] - textWidth(horses)) / 2, m_y, horses);
     drawText(ColumnX[3] + CellInset, m_y, u' ' + QString::number(totals.DistinctTimes));
-    canvas.drawRect(outline(m_r.left(), m_y, m_r.right(), m_y + 1));
+    m_sink.canvas().drawRect(outline(m_r.left(), m_y, m_r.right(), m_y + 1));
 }
 
 // A table wider than the page at every size: one page that says so, rather than none.
@@ -183,4 +188,60 @@ void TProtocolComposer::composeUnfitting()
     setFont(QStringLiteral("Times New Roman"), 12, false);
     drawText(m_r.left(), m_r.top() + 2 * textHeight(),
              QStringLiteral("Das Protokoll ist zu breit für die Seite: eine Zelle ist zu lang."));
+}
+
+QString certificateText(int kind, const CertificatePrintData &data, int row, const QString &ownText)
+{
+    const StringGridCells &cells = *data.cells;
+    // A time prints with its unit; no time prints nothing rather than a lone " sek.".
+    auto seconds = [&] {
+        const QString time = cells.Cells(Results::ColTime, row).trimmed();
+        return time.isEmpty() ? QString() : time + QStringLiteral(" sek.");
+    };
+    switch (kind) {
+    case ckPlatz: return cells.Cells(Results::ColPlace, row);
+    case ckMannschaft: return cells.Cells(Results::ColName, row);
+    case ckLand: return cells.Cells(Results::ColHorse, row);
+    case ckKreis: return cells.Cells(Results::ColTime, row);
+    case ckDurchschnitt:
+    case ckBestzeit: return seconds();
+    case ckDatum: return certDateText(data.date);
+    case ckDateiname: return data.protocolName;
+    default: return ownText;
+    }
+}
+
+void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePrintData &data,
+                         qreal screenDpi)
+{
+    for (int row = data.fromRow; row <= data.toRow; ++row) {
+        QPainter &canvas = sink.canvas();
+        canvas.setBrush(Qt::NoBrush);
+        for (int kind = 0; kind < CertFieldCount; ++kind) {
+            TCertField field = certField(layout, kind);
+            if (!field.Enabled)
+                continue;
+            const QString text = certificateText(kind, data, row, field.Text);
+            if (kind < ckFirstLine) {
+                field.Text = text; // cut to the stored length when written
+                setCertField(layout, kind, field);
+            }
+            // Sizes are stored in points; the canvas size that prints them so is 2.54 times that.
+            QFont font = certFieldFont(field);
+            font.setPixelSize(canvasFontPixels(int(std::nearbyint(field.FontSize * 2.54)), screenDpi));
+            font.setHintingPreference(QFont::PreferNoHinting);
+            canvas.setFont(font);
+            canvas.setPen(QPen(toQColor(field.FontColor), 1));
+            const QFontMetricsF metrics(font);
+            double x = field.Left * 10.0;
+            const int width = qRound(metrics.horizontalAdvance(text));
+            if (field.Align == caCenter)
+                x -= width / 2.0;
+            else if (field.Align == caRight)
+                x -= width;
+            canvas.drawText(QPointF(std::nearbyint(x), field.Top * 10 + metrics.ascent()), text);
+        }
+        if (row != data.toRow)
+            sink.newPage();
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDate>
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -64,3 +66,22 @@ private:
     int m_frameTop = 0, m_frameBottom = 0;
     int m_y = 0;
 };
+
+// What the certificates print: one page per protocol row from..to (1-based grid rows in the grid's
+// current order; none when to < from), the date for "Datum" and the protocol's name.
+struct CertificatePrintData
+{
+    const StringGridCells *cells = nullptr;
+    QString protocolName;
+    QDate date;
+    int fromRow = 1;
+    int toRow = 0;
+};
+
+// The text a field of the given kind prints for protocol row row.
+QString certificateText(int kind, const CertificatePrintData &data, int row, const QString &ownText);
+
+// Composes one certificate per row of the range with the layout's enabled fields at their
+// millimetre positions. The data fields of layout keep the texts of the last certificate.
+void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePrintData &data,
+                         qreal screenDpi);

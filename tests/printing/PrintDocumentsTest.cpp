@@ -1,6 +1,7 @@
 #include "printing/PrintDocuments.h"
 
 #include "controls/MyGrids.h"
+#include "printing/CertLayout.h"
 #include "tests/printing/PageRecorder.h"
 
 #include <QFontMetricsF>
@@ -173,4 +174,111 @@ TEST(ComposeProtocol, APageTooSmallForARowStillPlacesOneRowPerPage)
     ASSERT_EQ(pages.size(), 4u);
     for (size_t i = 0; i < pages.size(); ++i)
         EXPECT_TRUE(pages[i].find(QStringLiteral(" Pferd %1").arg(i + 1))) << i;
+}
+
+namespace {
+
+QByteArray layoutWith(std::initializer_list<std::pair<int, TCertField>> fields)
+{
+    QByteArray layout(CertLayoutSize, '\0');
+    for (int kind = 0; kind < CertFieldCount; ++kind) {
+        TCertField off = defaultCertField(kind);
+        off.Enabled = false;
+        setCertField(layout, kind, off);
+    }
+    for (const auto &[kind, field] : fields)
+        setCertField(layout, kind, field);
+    return layout;
+}
+
+TCertField placed(int kind, int left, int top, int align, const QString &text = QString())
+{
+    TCertField field = defaultCertField(kind);
+    field.Enabled = true;
+    field.Left = left;
+    field.Top = top;
+    field.Align = align;
+    field.Text = text;
+    return field;
+}
+
+qreal advance(const RecordedText &t)
+{
+    return QFontMetricsF(t.font).horizontalAdvance(t.text);
+}
+
+} // namespace
+
+TEST(ComposeCertificates, PlacesFieldsAtTheirMillimetresByAlignment)
+{
+    const StringGridCells cells = protocol(5);
+    QByteArray layout =
+        layoutWith({{ckMannschaft, placed(ckMannschaft, 100, 50, caLeft)},
+                    {ckLand, placed(ckLand, 100, 80, caCenter)},
+                    {ckFirstLine, placed(ckFirstLine, 100, 110, caRight, QStringLiteral("Urkunde"))}});
+    PageRecorder recorder;
+    ComposeCertificates(recorder, layout, {&cells, QStringLiteral("Liste"), QDate(2026, 12, 8), 1, 1}, 96);
+    recorder.finish();
+    ASSERT_EQ(recorder.pages().size(), 1u);
+    const RecordedPage &page = recorder.pages()[0];
+
+    const RecordedText *name = page.find(QStringLiteral("Anna Muster"));
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->topLeft, QPointF(1000, 500));
+    // A 12-point field is 12 * 2.54 = 30 (rounded) canvas units, 40 page units high at 96 dpi.
+    EXPECT_EQ(name->font.pixelSize(), 40);
+    const RecordedText *horse = page.find(QStringLiteral("Pferd 1"));
+    ASSERT_TRUE(horse);
+    EXPECT_NEAR(horse->topLeft.x() + advance(*horse) / 2, 1000, 1);
+    EXPECT_EQ(horse->topLeft.y(), 800);
+    const RecordedText *line = page.find(QStringLiteral("Urkunde"));
+    ASSERT_TRUE(line);
+    EXPECT_NEAR(line->topLeft.x() + advance(*line), 1000, 1);
+    EXPECT_EQ(page.texts.size(), 3u) << "fields that are off print nothing";
+}
+
+TEST(ComposeCertificates, OnePagePerRowOfTheRangeInGridOrder)
+{
+    const StringGridCells cells = protocol(6);
+    QByteArray layout = layoutWith(
+        {{ckMannschaft, placed(ckMannschaft, 30, 30, caLeft)}, {ckLand, placed(ckLand, 30, 50, caLeft)}});
+    PageRecorder recorder;
+    ComposeCertificates(recorder, layout, {&cells, QString(), QDate(2026, 12, 8), 3, 5}, 96);
+    recorder.finish();
+    ASSERT_EQ(recorder.pages().size(), 3u);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(recorder.pages()[k].find(QStringLiteral("Pferd %1").arg(3 + k))) << "page " << k + 1;
+    // The data fields keep the texts of the last certificate, as the stored layout shows them.
+    EXPECT_EQ(certField(layout, ckLand).Text, QStringLiteral("Pferd 5"));
+
+    PageRecorder none;
+    QByteArray allOff = layoutWith({});
+    ComposeCertificates(none, allOff, {&cells, QString(), QDate(2026, 12, 8), 2, 4}, 96);
+    none.finish();
+    ASSERT_EQ(none.pages().size(), 3u) << "an empty page per entry";
+    EXPECT_TRUE(none.pages()[1].texts.empty());
+}
+
+TEST(ComposeCertificates, FieldTextsByKind)
+{
+    StringGridCells cells = protocol(2);
+    cells.setCells(3, 2, QString());
+    const CertificatePrintData data{&cells, QStringLiteral("Stutenprüfung"), QDate(2026, 12, 8), 1, 2};
+    struct Case
+    {
+        int kind, row;
+        QString expected;
+    };
+    const Case cases[] = {
+        {ckPlatz, 1, QStringLiteral("1")},
+        {ckKreis, 1, QStringLiteral("21,01")},
+        {ckBestzeit, 1, QStringLiteral("21,01 sek.")},
+        {ckDurchschnitt, 1, QStringLiteral("21,01 sek.")},
+        {ckBestzeit, 2, QString()}, // no time: nothing, not a lone " sek."
+        {ckDatum, 1, QStringLiteral("08.12.26")},
+        {ckDateiname, 1, QStringLiteral("Stutenprüfung")},
+        {ckFirstLine + 3, 1, QStringLiteral("own")},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(certificateText(c.kind, data, c.row, QStringLiteral("own")), c.expected) << c.kind;
 }

@@ -16,6 +16,7 @@ if [ "${1:-}" = "--tests" ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         clang-format clang-tidy
         unzip
+        poppler-utils
     )
 fi
 

@@ -367,6 +367,8 @@ public:
 signals:
     // A print job ended, with its outcome.
     void printFinished(TPrintResult result);
+    // A page of the running job went to the printer: done of count.
+    void pagePrinted(int done, int count);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

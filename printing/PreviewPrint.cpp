@@ -612,6 +612,7 @@ TPrintResult TPrintPreview::PrintRange(int fromPage, int toPage)
             if (printAborted())
                 throw EAbortPrint();
             DrawPage(painter, m_store.LoadPage(page - 1), target);
+            emit pagePrinted(page - fromPage + 1, toPage - fromPage + 1);
             QCoreApplication::processEvents();
             if (printAborted())
                 throw EAbortPrint();

@@ -116,7 +116,7 @@ public:
     // Runs the font dialog modally; tests answer it instead.
     std::function<int(QFontDialog &)> execFontDialog;
     // Today's date for the "Datum" field; unset means the system date.
-    std::function<QDate()> Today;
+    std::function<QDate()> currentDate;
     // The name of the loaded protocol, shown for the "Dateiname" field.
     void setProtocolName(const QString &name) { m_protocolName = name; }
 

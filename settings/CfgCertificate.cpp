@@ -180,7 +180,7 @@ void TCfgDialog::cbWhoChange()
     if (kind != -1)
         loadField(kind);
     if (kind == ckDatum)
-        Edit1->setText(certDateText(Today ? Today() : QDate::currentDate()));
+        Edit1->setText(certDateText(currentDate ? currentDate() : QDate::currentDate()));
     else if (kind == ckDateiname)
         Edit1->setText(m_protocolName);
     Edit1->setEnabled(kind > ckDateiname);
@@ -226,17 +226,19 @@ void TCfgDialog::Edit1KeyUp()
 
 void TCfgDialog::bFontClick()
 {
-    QFont shown = bFont->font();
-    shown.setPointSize(std::max(shown.pointSize() / 2, 1)); // the dialog shows the printed size
-    QFontDialog dialog(shown, this);
+    QFont written = bFont->font();
+    written.setPointSize(std::max(written.pointSize() / 2, 1)); // the dialog shows the printed size
+    // The dialog lists installed faces only: it is offered the face a written name such as
+    // "Times New Roman" resolves to, and keeping that face keeps the written name.
+    QFont offered = written;
+    offered.setFamily(QFontInfo(written).family());
+    QFontDialog dialog(offered, this);
     const int result = execFontDialog ? execFontDialog(dialog) : dialog.exec();
     if (result != QDialog::Accepted)
         return;
     QFont chosen = dialog.currentFont();
-    // A face that resolves to the one shown keeps its written name ("Times New Roman", not the
-    // Liberation font standing in for it), so an unchanged choice changes nothing stored.
-    if (QFontInfo(chosen).family() == QFontInfo(shown).family())
-        chosen.setFamily(shown.family());
+    if (chosen.family() == offered.family())
+        chosen.setFamily(written.family());
     chosen.setPointSize(std::max(qRound(chosen.pointSizeF()), 1) * 2);
     bFont->setFont(chosen);
 }

@@ -201,15 +201,19 @@ TEST_F(SettingsStore, WrongTypeEndsTheLoad)
 
 TEST_F(SettingsStore, LayoutImageOfOneRecordFillsRecordZero)
 {
-    writeIni("[General]\nPort1=1\nPort2=2\nAlg1=0\nAlg2=0\nLeft=1\nTop=2\nWidth=900\nHeight=600\n"
-             "FilterInd=3\nMode=0\n");
-    addValue(QStringLiteral("Nadpis"), pattern(CertFieldSize));
-    const Settings s = load();
-    ASSERT_EQ(s.CertLayout.size(), CertLayoutSize);
-    EXPECT_EQ(s.CertLayout.left(CertFieldSize), pattern(CertFieldSize));
-    EXPECT_EQ(s.CertLayout.mid(CertFieldSize), QByteArray(CertLayoutSize - CertFieldSize, '\0'));
-    EXPECT_EQ(s.FilterInd, 3);
-    EXPECT_EQ(s.Mode, 0);
+    // A record the value cuts short loads as never set up, so it gets the defaults, not half a font.
+    for (const int length : {CertFieldSize, CertFieldSize + 300}) {
+        writeIni("[General]\nPort1=1\nPort2=2\nAlg1=0\nAlg2=0\nLeft=1\nTop=2\nWidth=900\nHeight=600\n"
+                 "FilterInd=3\nMode=0\n");
+        addValue(QStringLiteral("Nadpis"), pattern(length));
+        const Settings s = load();
+        ASSERT_EQ(s.CertLayout.size(), CertLayoutSize);
+        EXPECT_EQ(s.CertLayout.left(CertFieldSize), pattern(CertFieldSize)) << length;
+        EXPECT_EQ(s.CertLayout.mid(CertFieldSize), QByteArray(CertLayoutSize - CertFieldSize, '\0'))
+            << length;
+        EXPECT_EQ(s.FilterInd, 3);
+        EXPECT_EQ(s.Mode, 0);
+    }
 }
 
 TEST_F(SettingsStore, LayoutImageTooLongOrNotBinaryEndsTheLoad)

@@ -214,21 +214,23 @@ QString certificateText(int kind, const CertificatePrintData &data, int row, con
 void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePrintData &data,
                          qreal screenDpi)
 {
+    // A record that cannot be printed as stored prints as its default.
+    const std::array<TCertPrintField, CertFieldCount> fields = certPrintFields(layout);
     for (int row = data.fromRow; row <= data.toRow; ++row) {
         QPainter &canvas = sink.canvas();
         canvas.setBrush(Qt::NoBrush);
-        for (int kind = 0; kind < CertFieldCount; ++kind) {
-            TCertField field = certField(layout, kind);
+        for (const TCertPrintField &field : fields) {
             if (!field.Enabled)
                 continue;
-            const QString text = certificateText(kind, data, row, field.Text);
-            if (kind < ckFirstLine) {
-                field.Text = text; // cut to the stored length when written
-                setCertField(layout, kind, field);
+            const QString text = certificateText(field.Kind, data, row, field.Text);
+            if (field.Kind < ckFirstLine) {
+                TCertField stored = certField(layout, field.Kind);
+                stored.Text = text; // cut to the stored length when written
+                setCertField(layout, field.Kind, stored);
             }
             // Sizes are stored in points; the canvas size that prints them so is 2.54 times that.
-            QFont font = certFieldFont(field);
-            font.setPixelSize(canvasFontPixels(int(std::nearbyint(field.FontSize * 2.54)), screenDpi));
+            QFont font = field.Font;
+            font.setPixelSize(canvasFontPixels(int(std::nearbyint(font.pointSize() * 2.54)), screenDpi));
             font.setHintingPreference(QFont::PreferNoHinting);
             canvas.setFont(font);
             canvas.setPen(QPen(toQColor(field.FontColor), 1));

@@ -22,6 +22,8 @@ constexpr int QuietJobPages = 3;
 
 QFont sansSerif(int pixelSize, bool bold = false)
 {
+    // The small controls were laid out for a narrow sans serif; Liberation Sans keeps its widths.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
@@ -172,6 +174,25 @@ void TFormPP::FormCreate()
     move(screenWidth / 4, work.top());
 }
 
+// The working height is meant with the title bar: once the window manager has framed the window
+// (its frame is known when it moves into place), the bottom stays on the screen.
+void TFormPP::keepOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int frame = frameGeometry().height() - height();
+    if (!screen || frame <= 0)
+        return;
+    const QRect work = screen->availableGeometry();
+    if (frameGeometry().bottom() > work.bottom())
+        resize(width(), qMax(minimumHeight(), work.bottom() - frameGeometry().top() - frame + 1));
+}
+
+void TFormPP::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    keepOnScreen();
+}
+
 void TFormPP::setDocumentMode(int mode)
 {
     PrintPreview1->setTag(mode);
@@ -185,6 +206,7 @@ int TFormPP::documentMode() const
 void TFormPP::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    keepOnScreen();
     if (!event->spontaneous())
         ComposeDocument();
 }

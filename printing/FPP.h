@@ -49,9 +49,11 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void FormCreate();
+    void keepOnScreen();
     void Button1Click();
     void cbZoomChange(int index);
     void sePageChange(int value);

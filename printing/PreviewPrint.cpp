@@ -55,10 +55,12 @@ void TPrintPreview::ApplyPrinterSettings()
                                        : QPageSize(QSizeF(paper.Width / 10.0, paper.Height / 10.0),
                                                    QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     }
-    printer.setFullPage(true);
     printer.setPageLayout(
         QPageLayout(size, m_orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                     QMarginsF(0, 0, 0, 0)));
+    // After the layout, which would bring back the standard mode: the painter starts at the
+    // paper's corner and the whole paper is the printable area.
+    printer.setFullPage(true);
 }
 
 QRect TPrintPreview::PrintingOffsetRect() const

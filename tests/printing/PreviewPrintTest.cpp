@@ -3,6 +3,7 @@
 #include "platform/SharedPrinter.h"
 
 #include <QFile>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -213,6 +214,7 @@ TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
     preview.setOrientation(poLandscape);
     ASSERT_EQ(preview.PaperType(), pCustom);
     ASSERT_EQ(QSize(preview.PaperWidth(), preview.PaperHeight()), QSize(1500, 1000));
+    EXPECT_EQ(sharedPrinter().pageLayout().orientation(), QPageLayout::Landscape); // for later jobs
     ASSERT_TRUE(preview.BeginDocument());
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(40);

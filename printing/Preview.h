@@ -316,7 +316,8 @@ public:
     void setUseTempFile(bool useTempFile) { m_store.setUseTempFile(useTempFile); }
     QString PrintJobTitle() const { return m_printJobTitle; }
     void setPrintJobTitle(const QString &title) { m_printJobTitle = title; }
-    // The initial font of every page canvas; its pixel size is in Units.
+    // The initial font of every page canvas (not the control's own font); its pixel size is in
+    // Units.
     QFont Font() const { return m_font; }
     void setFont(const QFont &font) { m_font = font; }
     int Tag() const { return m_tag; }
@@ -336,7 +337,7 @@ public:
     // Discards all pages; refused (false) while a print job runs, so its pages stay intact.
     bool ClearPages();
     // The canvas of the page being composed, in Units from the paper's top-left corner; during a
-    // print job the printer's; otherwise none.
+    // print job the printer's, in printer pixels; otherwise none.
     QPainter *PageCanvas() const;
     QRect MarginRect() const;
     int PageCount() const { return m_store.PageCount(); }

@@ -3,6 +3,7 @@
 #include "platform/SharedPrinter.h"
 
 #include <QFile>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -200,4 +201,35 @@ TEST(TPrintPreview, PrintsNothingWithoutAPrinter)
     composeTestPage(preview);
     EXPECT_EQ(preview.PrintAll(), prNoPrinter);
     EXPECT_EQ(preview.PreviewState(), psIdle);
+}
+
+// A user-defined paper goes to the printer upright with the orientation apart.
+TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
+{
+    PdfPrinter pdf(300);
+    TPrintPreview preview;
+    preview.setUnits(mmLoMetric);
+    preview.setPaperWidth(1000);
+    preview.setPaperHeight(1500);
+    preview.setOrientation(poLandscape);
+    ASSERT_EQ(preview.PaperType(), pCustom);
+    ASSERT_EQ(QSize(preview.PaperWidth(), preview.PaperHeight()), QSize(1500, 1000));
+    EXPECT_EQ(sharedPrinter().pageLayout().orientation(), QPageLayout::Landscape); // for later jobs
+    ASSERT_TRUE(preview.BeginDocument());
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(40);
+    preview.PageCanvas()->setFont(font);
+    preview.PageCanvas()->drawText(QPoint(1200, 800), QStringLiteral("Quer"));
+    preview.EndDocument();
+    ASSERT_EQ(preview.PrintAll(), prPrinted);
+
+    const QString words = pdfWords(pdf.path());
+    const QRegularExpression pageSize(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
+    const QRegularExpressionMatch page = pageSize.match(words);
+    ASSERT_TRUE(page.hasMatch());
+    EXPECT_NEAR(page.captured(1).toDouble() * MmPerPoint, 150.0, 0.2);
+    EXPECT_NEAR(page.captured(2).toDouble() * MmPerPoint, 100.0, 0.2);
+    const WordBox text = findWord(words, QStringLiteral("Quer"));
+    ASSERT_TRUE(text.found);
+    EXPECT_NEAR(text.xMin * MmPerPoint, 120.0, 0.2);
 }

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <climits>
@@ -201,6 +202,20 @@ TEST(TPrintPreview, PropertySettersKeepTheirLimits)
              return std::vector<int>{p.PaperWidth(), int(p.Orientation())};
          },
          {2100, poPortrait}},
+        {"units while composing convert the canvas",
+         [](TPrintPreview &p) {
+             p.BeginDocument();
+             p.PageCanvas()->setPen(QPen(Qt::black, 50));
+             p.setUnits(mmLoMetric);
+         },
+         [](const TPrintPreview &p) {
+             const QPainter &canvas = *p.PageCanvas();
+             // 100 units of 0.1 mm are 10 mm, whatever the picture's resolution.
+             const QPointF tenMm = canvas.transform().map(QPointF(100, 0));
+             return std::vector<int>{canvas.font().pixelSize(), canvas.pen().width(),
+                                     qRound(tenMm.x() * 254.0 / canvas.device()->logicalDpiX())};
+         },
+         {20, 5, 100}},
         {"zoom percent switches the state",
          [](TPrintPreview &p) { p.setZoom(50); },
          [](const TPrintPreview &p) {
@@ -257,6 +272,39 @@ QByteArray pageBytes(TMetaFileList &store, int index)
 }
 
 } // namespace
+
+// Without a usable temporary folder the pages stay in memory, and a page that cannot be stored
+// is reported instead of being dropped.
+TEST(TMetaFileList, KeepsThePagesWhenNoTemporaryFileCanBeMade)
+{
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    // A plain file as the temporary folder: nothing can be created in it, not even by root.
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(QStringLiteral("file"));
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
+
+    TMetaFileList store;
+    store.AddPage(*numberedPage(1));
+    store.AddPage(*numberedPage(2));
+    store.setUseTempFile(true);
+    EXPECT_FALSE(store.UseTempFile());
+    EXPECT_EQ(store.PageCount(), 2);
+    EXPECT_FALSE(store.LoadPage(1).isNull());
+
+    TPrintPreview preview;
+    preview.setUseTempFile(true);
+    preview.BeginDocument();
+    try {
+        preview.NewPage();
+        ADD_FAILURE() << "the first page could not be stored but nothing was said";
+    } catch (const EOutOfMemory &error) {
+        EXPECT_STREQ(error.what(), "Not enough memory to create a new page");
+    }
+    preview.EndDocument();
+    EXPECT_EQ(preview.PreviewState(), psIdle);
+    qputenv("TMPDIR", savedTmp);
+}
 
 TEST(TMetaFileList, TemporaryFileSwitchKeepsThePagesInOrderAndRemovesTheFile)
 {

@@ -13,11 +13,17 @@ PdfPrinter::PdfPrinter(int dpi, const QString &fileName)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_path);
     printer.setResolution(dpi);
+    // Whatever an earlier test chose, each starts on upright A4.
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
 }
 
 PdfPrinter::~PdfPrinter()
 {
-    sharedPrinter().setOutputFileName(QString());
+    QPrinter &printer = sharedPrinter();
+    printer.setOutputFileName(QString());
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
 }
 
 namespace {

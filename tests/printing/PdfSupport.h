@@ -3,7 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Points the shared printer at a PDF file for one test and back to no file after it.
+// Points the shared printer at a PDF file on upright A4 for one test, and back to no file and
+// upright A4 after it.
 class PdfPrinter
 {
 public:

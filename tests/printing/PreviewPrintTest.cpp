@@ -1,6 +1,7 @@
 #include "printing/Preview.h"
 
 #include "platform/SharedPrinter.h"
+#include "tests/printing/PdfSupport.h"
 
 #include <QFile>
 #include <QPageLayout>
@@ -14,60 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr double MmPerPoint = 25.4 / 72.0;
-
-// Points the shared printer at a PDF file for one test and back to the native printer after it.
-class PdfPrinter
-{
-public:
-    explicit PdfPrinter(int dpi, const QString &fileName = QStringLiteral("out.pdf"))
-        : m_path(m_dir.filePath(fileName))
-    {
-        QPrinter &printer = sharedPrinter();
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(m_path);
-        printer.setResolution(dpi);
-    }
-    ~PdfPrinter() { sharedPrinter().setOutputFileName(QString()); }
-    PdfPrinter(const PdfPrinter &) = delete;
-    PdfPrinter &operator=(const PdfPrinter &) = delete;
-
-    QString path() const { return m_path; }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
-
-// The words of a PDF with their boxes in points, as pdftotext reads them.
-QString pdfWords(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-struct WordBox
-{
-    bool found = false;
-    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-};
-
-WordBox findWord(const QString &words, const QString &word)
-{
-    static const QRegularExpression pattern(QString::fromLatin1(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    for (auto it = pattern.globalMatch(words); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.captured(5) == word)
-            return {true, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                    m.captured(4).toDouble()};
-    }
-    return {};
-}
 
 // A page in 0.1 mm with a frame, two lines and a text whose left edge is at 30 mm.
 void composeTestPage(TPrintPreview &preview, int pages = 1)

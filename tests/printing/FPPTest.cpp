@@ -1,12 +1,15 @@
 #include "printing/FPP.h"
 
 #include "controls/MyGrids.h"
+#include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
 #include "tests/printing/PdfSupport.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -119,11 +122,25 @@ TEST_F(FormPPTest, QuerRecomposesInLandscape)
     EXPECT_EQ(engine.PreviewState(), psIdle);
 }
 
-TEST_F(FormPPTest, DruckenWithoutPrinterOrFileSaysSoAndPrintsNothing)
+TEST_F(FormPPTest, DruckenThatPrintsNothingSaysWhy)
 {
     show(0);
-    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
-    EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Kein Drucker eingerichtet"));
+    struct Case
+    {
+        QString outputFile;
+        const char16_t *status;
+    };
+    const Case cases[] = {
+        {QString(), u"Kein Drucker eingerichtet"},
+        {QStringLiteral("/nonexistent-folder/out.pdf"), u"Drucken fehlgeschlagen"},
+    };
+    for (const Case &c : cases) {
+        sharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+        sharedPrinter().setOutputFileName(c.outputFile);
+        QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+        EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(c.status)) << c.outputFile.toStdString();
+    }
+    sharedPrinter().setOutputFileName(QString());
 }
 
 TEST_F(FormPPTest, PrintsTheProtocolToAPdfFile)
@@ -165,4 +182,29 @@ TEST_F(FormPPTest, PrintsCertificatesWithTheNamesAtTheirMillimetres)
         // The page is the printable area; a PDF file has no unprintable border.
         EXPECT_NEAR(box.xMin * MmPerPoint, 40.0, 0.5) << row;
     }
+}
+
+TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
+{
+    cells = protocol(10);
+    from = 1;
+    to = 10;
+    PdfPrinter pdf(300);
+    show(1);
+    bool sawProgress = false;
+    QObject::connect(form.PrintPreview1, &TPrintPreview::pagePrinted, &form, [&](int done, int count) {
+        auto *progress = child<QProgressDialog>("PrintProgress");
+        if (!progress || done != 2)
+            return;
+        sawProgress = progress->isVisible() && progress->maximum() == count;
+        auto *cancel = progress->findChild<QPushButton *>();
+        ASSERT_TRUE(cancel);
+        EXPECT_EQ(cancel->text(), QStringLiteral("Abbrechen"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_FALSE(QFile::exists(pdf.path()));
+    EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Drucken abgebrochen"));
+    EXPECT_EQ(form.PrintPreview1->PageCount(), 10) << "the pages stay for another try";
 }

@@ -28,7 +28,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeDatabase>
-#include <QPageSetupDialog>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -244,12 +243,6 @@ void TFormMain::bHelpClick()
 void TFormMain::bExitClick()
 {
     close();
-}
-
-void TFormMain::Drucker1Click()
-{
-    QPageSetupDialog dialog(&sharedPrinter(), this);
-    dialog.exec();
 }
 
 void TFormMain::Label5Click()

@@ -21,7 +21,9 @@ class TCfgDialog;
 class TComPort;
 class TDigit;
 class TExcel;
+class QPrintDialog;
 class TFDlgYesNo;
+class TFormPP;
 class TLed;
 class TSortGrid;
 
@@ -55,6 +57,12 @@ public:
 
     // Runs the file dialogs modally; tests answer them instead.
     std::function<int(QFileDialog &)> execFileDialog;
+    // Runs the print dialog and the printer set-up modally; tests answer them instead.
+    std::function<int(QPrintDialog &)> execPrintDialog;
+    std::function<int(QDialog &)> execPrinterSetup;
+
+    // The preview window is created after the confirmation box and handed in.
+    void setPreviewWindow(TFormPP *form);
 
     // Panels and controls, named as the operators' manual and the tests know them.
     QFrame *PanelTop = nullptr;
@@ -160,6 +168,8 @@ public:
     void bHelpClick();
     void bExitClick();
     void Drucker1Click();
+    // Printing: "Protokoll drucken" (0) and "Urkunden drucken" (1).
+    void sbGramotyClick(int tag);
     void Label5Click();
 
     // Shows a message in the notice strip above the protocol without taking the focus.
@@ -202,6 +212,8 @@ private:
     static QString portDeviceText(int port, int line);
 
     TFDlgYesNo *FDlgYesNo = nullptr;
+    TFormPP *FormPP = nullptr;
+    int m_printFrom = 1, m_printTo = 1; // the print dialog's range of entries
     TCfgDialog *CfgDialog = nullptr;
     Settings m_settings;
     QString m_helpFile;

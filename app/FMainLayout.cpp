@@ -294,6 +294,8 @@ void TFormMain::buildToolBar()
     connect(sbCLS, &QToolButton::clicked, this, &TFormMain::sbCLSClick);
     connect(sbHTML, &QToolButton::clicked, this, &TFormMain::sbHTMLClick);
     connect(sbExcel, &QToolButton::clicked, this, &TFormMain::sbExcelClick);
+    connect(sbPrint, &QToolButton::clicked, this, [this] { sbGramotyClick(0); });
+    connect(sbGramoty, &QToolButton::clicked, this, [this] { sbGramotyClick(1); });
 
     Notice = new QLabel(this);
     Notice->setObjectName(QStringLiteral("Notice"));

@@ -1,4 +1,5 @@
 #include "app/FMain.h"
+#include "printing/FPP.h"
 #include "settings/Cfg.h"
 #include "settings/DlgYesNo.h"
 
@@ -24,6 +25,8 @@ int main(int argc, char *argv[])
     form.setCfgDialog(&cfg);
     TFDlgYesNo yesNo(&form);
     form.setYesNoDialog(&yesNo);
+    TFormPP preview(&form);
+    form.setPreviewWindow(&preview);
     form.show();
     return app.exec();
 }

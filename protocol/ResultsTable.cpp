@@ -1,5 +1,6 @@
 #include "protocol/ResultsTable.h"
 
+#include "controls/MyGrids.h"
 #include "controls/SortGrid.h"
 
 #include <QLocale>
@@ -150,6 +151,11 @@ void installSortStyles(TSortGrid &grid)
 }
 
 Totals CountTotals(const TSortGrid &grid)
+{
+    return CountTotals(grid.Storage());
+}
+
+Totals CountTotals(const StringGridCells &grid)
 {
     auto distinct = [&](int col) {
         QStringList seen;

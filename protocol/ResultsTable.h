@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class LocaleConverter;
+class StringGridCells;
 class TSortGrid;
 
 // The results protocol's rules, on the grid that holds it: columns "Nr.", "Name", "Pferd", "Zeit",
@@ -58,6 +59,7 @@ struct Totals
     int DistinctTimes = 0;
 };
 Totals CountTotals(const TSortGrid &grid);
+Totals CountTotals(const StringGridCells &cells);
 
 // True when row 1 carries a start number: the protocol has entries to save, print or remove.
 bool hasEntries(const TSortGrid &grid);

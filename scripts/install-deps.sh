@@ -20,7 +20,7 @@ for option in "$@"; do
             packages+=(
                 libgtest-dev libgmock-dev libbenchmark-dev
                 clang-format clang-tidy
-                unzip
+                unzip poppler-utils
                 "${packaging[@]}" desktop-file-utils
             )
             ;;

@@ -2,7 +2,18 @@
 
 #include "tests/TestSupport.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <climits>
+#include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -65,4 +76,449 @@ TEST(TPaperPreview, BorderAndShadowKeepThePaperSize)
     const QImage image = render(sheet);
     EXPECT_EQ(pixelAt(image, 0, 0), QColor(Qt::white));
     EXPECT_EQ(pixelAt(image, 104, 147), QColor(Qt::white));
+}
+
+TEST(ConvertUnits, MultipliesDividesOrRoundsByTheUnitPair)
+{
+    struct Case
+    {
+        int value, dpi;
+        TUnits from, to;
+        int expected;
+    };
+    const Case cases[] = {
+        {123, 0, mmLoMetric, mmHiMetric, 1230},          // whole multiple
+        {3, 0, mmLoEnglish, mmHiMetric, 762},            // 0.3 inch = 7.62 mm
+        {7, 0, mmLoEnglish, mmHiEnglish, 70},            //
+        {29, 0, mmHiMetric, mmLoMetric, 2},              // whole divisor truncates
+        {-29, 0, mmHiMetric, mmLoMetric, -2},            // ... toward zero
+        {507, 0, mmHiMetric, mmLoEnglish, 1},            // 1.996 truncated
+        {19, 0, mmHiEnglish, mmLoEnglish, 1},            //
+        {216, 0, mmTWIPS, mmLoEnglish, 2},               // 1.5 rounds up, no truncation here
+        {-216, 0, mmTWIPS, mmLoEnglish, -2},             // ... and away from zero
+        {100, 300, mmLoMetric, mmPixel, 118},            // 118.11 at 300 dpi
+        {48, 96, mmPixel, mmLoMetric, 127},              // half an inch of screen pixels
+        {127, 0, mmHiMetric, mmHiEnglish, 5},            //
+        {1234, 0, mmTWIPS, mmTWIPS, 1234},               // equal units
+        {1234, 0, TUnits(42), mmLoMetric, 1234},         // unit outside the table
+        {1234, 0, mmPixel, mmLoMetric, 1234},            // a pixel without a resolution
+        {10000000, 0, mmLoEnglish, mmHiMetric, INT_MAX}, // saturates instead of wrapping
+        {-10000000, 0, mmLoEnglish, mmHiMetric, INT_MIN},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ConvertUnits(c.value, c.dpi, c.from, c.to), c.expected)
+            << c.value << " from " << c.from << " to " << c.to << " at " << c.dpi;
+}
+
+TEST(TPrintPreview, PropertySettersKeepTheirLimits)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<void(TPrintPreview &)> act;
+        std::function<std::vector<int>(const TPrintPreview &)> read;
+        std::vector<int> expected;
+    };
+    auto paper = [](const TPrintPreview &p) {
+        return std::vector<int>{p.PaperWidth(), p.PaperHeight(), int(p.PaperType())};
+    };
+    auto toLoMetric = [](TPrintPreview &p) { p.setUnits(mmLoMetric); };
+    const Case cases[] = {
+        {"defaults",
+         [](TPrintPreview &) {},
+         [](const TPrintPreview &p) {
+             return std::vector<int>{p.PaperWidth(),       p.PaperHeight(), p.MarginLeft(),    p.MinMargin(),
+                                     p.Font().pixelSize(), int(p.Units()),  int(p.ZoomState())};
+         },
+         {21000, 29700, 700, 600, 200, mmHiMetric, zsZoomToFit}},
+        {"width above the limit",
+         [](TPrintPreview &p) { p.setPaperWidth(40000); },
+         paper,
+         {32767, 29700, pCustom}},
+        {"width below the limit", [](TPrintPreview &p) { p.setPaperWidth(0); }, paper, {1, 29700, pCustom}},
+        {"height below the limit",
+         [](TPrintPreview &p) { p.setPaperHeight(-5); },
+         paper,
+         {21000, 1, pCustom}},
+        {"same width keeps the type",
+         [](TPrintPreview &p) { p.setPaperWidth(21000); },
+         paper,
+         {21000, 29700, pA4}},
+        {"units to 0.1 mm",
+         toLoMetric,
+         [](const TPrintPreview &p) {
+             return std::vector<int>{p.PaperWidth(),  p.PaperHeight(),  p.MarginLeft(), p.MarginTop(),
+                                     p.MarginRight(), p.MarginBottom(), p.MinMargin(),  p.Font().pixelSize()};
+         },
+         {2100, 2970, 70, 70, 70, 70, 60, 20}},
+        {"margin raised to the minimum",
+         [&](TPrintPreview &p) {
+             toLoMetric(p);
+             p.setMarginTop(20);
+             p.setMarginLeft(160);
+         },
+         [](const TPrintPreview &p) {
+             return std::vector<int>{p.MarginTop(), p.MarginLeft()};
+         },
+         {60, 160}},
+        {"landscape A4",
+         [&](TPrintPreview &p) {
+             toLoMetric(p);
+             p.setOrientation(poLandscape);
+             p.setOrientation(poLandscape);
+         },
+         paper,
+         {2970, 2100, pA4}},
+        {"A3 in landscape",
+         [&](TPrintPreview &p) {
+             toLoMetric(p);
+             p.setOrientation(poLandscape);
+             p.setPaperType(pA3);
+         },
+         paper,
+         {4200, 2970, pA3}},
+        {"Letter from the table",
+         [&](TPrintPreview &p) {
+             toLoMetric(p);
+             p.setPaperType(pLetter);
+         },
+         paper,
+         {2159, 2794, pLetter}},
+        {"custom keeps the size",
+         [&](TPrintPreview &p) {
+             toLoMetric(p);
+             p.setPaperType(pCustom);
+         },
+         paper,
+         {2100, 2970, pCustom}},
+        {"orientation is fixed while composing",
+         [&](TPrintPreview &p) {
+             toLoMetric(p);
+             p.BeginDocument();
+             p.setOrientation(poLandscape);
+             p.EndDocument();
+         },
+         [](const TPrintPreview &p) {
+             return std::vector<int>{p.PaperWidth(), int(p.Orientation())};
+         },
+         {2100, poPortrait}},
+        {"units while composing convert the canvas",
+         [](TPrintPreview &p) {
+             p.BeginDocument();
+             p.PageCanvas()->setPen(QPen(Qt::black, 50));
+             p.setUnits(mmLoMetric);
+         },
+         [](const TPrintPreview &p) {
+             const QPainter &canvas = *p.PageCanvas();
+             // 100 units of 0.1 mm are 10 mm, whatever the picture's resolution.
+             const QPointF tenMm = canvas.transform().map(QPointF(100, 0));
+             return std::vector<int>{canvas.font().pixelSize(), canvas.pen().width(),
+                                     qRound(tenMm.x() * 254.0 / canvas.device()->logicalDpiX())};
+         },
+         {20, 5, 100}},
+        {"zoom percent switches the state",
+         [](TPrintPreview &p) { p.setZoom(50); },
+         [](const TPrintPreview &p) {
+             return std::vector<int>{p.Zoom(), int(p.ZoomState())};
+         },
+         {50, zsZoomOther}},
+    };
+    for (const Case &c : cases) {
+        TPrintPreview preview;
+        c.act(preview);
+        EXPECT_EQ(c.read(preview), c.expected) << c.what;
+    }
+}
+
+TEST(PaperTable, HasWindowsCodesAndUprightSizes)
+{
+    EXPECT_EQ(PaperTable[pLetter].ID, 1);
+    EXPECT_EQ(PaperTable[pA3].ID, 8);
+    EXPECT_EQ(PaperTable[pA4].ID, 9);
+    EXPECT_EQ(PaperTable[pEnvInvite].ID, 47);
+    EXPECT_EQ(PaperTable[pLetterExtra].ID, 50);
+    EXPECT_EQ(PaperTable[pA3ExtraTransverse].ID, 68);
+    EXPECT_EQ(PaperTable[pCustom].ID, 255);
+    EXPECT_EQ(PaperTable[pCustom].Width, 0);
+    EXPECT_EQ(QSize(PaperTable[pA4].Width, PaperTable[pA4].Height), QSize(2100, 2970));
+    EXPECT_EQ(QSize(PaperTable[pFolio].Width, PaperTable[pFolio].Height), QSize(2159, 3302));
+    for (int t = 0; t < pCustom; ++t)
+        EXPECT_GT(PaperTable[TPaperType(t)].Width, 0) << t;
+}
+
+namespace {
+
+// A page whose content tells it apart: a rectangle as wide as its number.
+void drawNumberedPage(QPainter &painter, int number)
+{
+    painter.drawRect(100, 100, 100 * number, 50);
+    painter.drawText(QPoint(100, 300), QString::number(number));
+}
+
+std::unique_ptr<TPagePicture> numberedPage(int number)
+{
+    auto page = std::make_unique<TPagePicture>();
+    page->PaperSizeMm = QSizeF(210, 297);
+    QPainter painter(page.get());
+    drawNumberedPage(painter, number);
+    painter.end();
+    return page;
+}
+
+QByteArray pageBytes(TMetaFileList &store, int index)
+{
+    const TPagePicture &page = store.LoadPage(index);
+    return QByteArray(page.data(), page.size());
+}
+
+} // namespace
+
+// Without a usable temporary folder the pages stay in memory, and a page that cannot be stored
+// is reported instead of being dropped.
+TEST(TMetaFileList, KeepsThePagesWhenNoTemporaryFileCanBeMade)
+{
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    // A plain file as the temporary folder: nothing can be created in it, not even by root.
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(QStringLiteral("file"));
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
+
+    TMetaFileList store;
+    store.AddPage(*numberedPage(1));
+    store.AddPage(*numberedPage(2));
+    store.setUseTempFile(true);
+    EXPECT_FALSE(store.UseTempFile());
+    EXPECT_EQ(store.PageCount(), 2);
+    EXPECT_FALSE(store.LoadPage(1).isNull());
+
+    TPrintPreview preview;
+    preview.setUseTempFile(true);
+    preview.BeginDocument();
+    try {
+        preview.NewPage();
+        ADD_FAILURE() << "the first page could not be stored but nothing was said";
+    } catch (const EOutOfMemory &error) {
+        EXPECT_STREQ(error.what(), "Not enough memory to create a new page");
+    }
+    preview.EndDocument();
+    EXPECT_EQ(preview.PreviewState(), psIdle);
+    qputenv("TMPDIR", savedTmp);
+}
+
+TEST(TMetaFileList, TemporaryFileSwitchKeepsThePagesInOrderAndRemovesTheFile)
+{
+    TMetaFileList store;
+    QList<QByteArray> expected;
+    for (int n = 1; n <= 5; ++n) {
+        const auto page = numberedPage(n);
+        expected.append(QByteArray(page->data(), page->size()));
+        store.AddPage(*page);
+    }
+    ASSERT_EQ(store.PageCount(), 5);
+    EXPECT_TRUE(store.TempFileName().isEmpty());
+
+    store.setUseTempFile(true);
+    const QString name = store.TempFileName();
+    EXPECT_TRUE(QFileInfo(name).fileName().startsWith(QStringLiteral("TMP"))) << name.toStdString();
+    EXPECT_TRUE(QFile::exists(name));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(pageBytes(store, i), expected[i]) << i;
+    EXPECT_EQ(store.LoadPage(0).PaperSizeMm, QSizeF(210, 297));
+
+    store.setUseTempFile(false);
+    EXPECT_FALSE(QFile::exists(name));
+    EXPECT_TRUE(store.TempFileName().isEmpty());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(pageBytes(store, i), expected[i]) << i;
+    EXPECT_TRUE(store.LoadPage(5).isNull());
+    EXPECT_TRUE(store.LoadPage(-1).isNull());
+
+    store.setUseTempFile(true);
+    const QString second = store.TempFileName();
+    ASSERT_TRUE(QFile::exists(second));
+    store.Clear();
+    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_EQ(store.PageCount(), 0);
+}
+
+namespace {
+
+// Composes pages of 0.1 mm, each with its number drawn.
+void compose(TPrintPreview &preview, int pages)
+{
+    preview.setUnits(mmLoMetric);
+    ASSERT_TRUE(preview.BeginDocument());
+    for (int n = 1; n <= pages; ++n) {
+        if (n > 1)
+            preview.NewPage();
+        drawNumberedPage(*preview.PageCanvas(), n);
+    }
+    preview.EndDocument();
+}
+
+} // namespace
+
+TEST(TPrintPreview, CurrentPageStaysWithinTheDocument)
+{
+    TPrintPreview preview;
+    preview.setCurrentPage(2);
+    EXPECT_EQ(preview.CurrentPage(), 0); // no pages, nothing to show
+
+    compose(preview, 1);
+    EXPECT_EQ(preview.CurrentPage(), 1);
+    EXPECT_FALSE(preview.Sheet()->isHidden()); // one page shows as soon as it is stored
+
+    compose(preview, 3);
+    EXPECT_EQ(preview.PageCount(), 3);
+    EXPECT_EQ(preview.PreviewState(), psIdle);
+    EXPECT_EQ(preview.PageCanvas(), nullptr);
+    preview.setCurrentPage(0);
+    EXPECT_EQ(preview.CurrentPage(), 1);
+    preview.setCurrentPage(9);
+    EXPECT_EQ(preview.CurrentPage(), 3);
+    preview.setCurrentPage(2);
+    EXPECT_EQ(preview.CurrentPage(), 2);
+
+    EXPECT_TRUE(preview.ClearPages());
+    EXPECT_EQ(preview.CurrentPage(), 0);
+    EXPECT_EQ(preview.PageCount(), 0);
+    EXPECT_TRUE(preview.Sheet()->isHidden());
+}
+
+TEST(TPrintPreview, HoldsAtMostTwoPagePicturesWhileComposingAndShowing)
+{
+    TPrintPreview preview;
+    preview.resize(300, 400);
+    TPagePicture::ResetPeakAlive();
+    const int before = TPagePicture::Alive();
+    compose(preview, 6);
+    for (int page = 1; page <= 6; ++page) {
+        preview.setCurrentPage(page);
+        render(preview);
+    }
+    EXPECT_LE(TPagePicture::PeakAlive() - before, 2);
+}
+
+TEST(TPrintPreview, SheetShowsThePageStretchedOntoThePaper)
+{
+    TPrintPreview preview;
+    preview.resize(400, 500);
+    preview.setUnits(mmLoMetric);
+    preview.BeginDocument();
+    // The top-left quarter of the A4 page, black.
+    preview.PageCanvas()->fillRect(QRect(0, 0, 1050, 1485), Qt::black);
+    preview.EndDocument();
+
+    const QImage image = render(*preview.Sheet());
+    const QRect page = preview.Sheet()->PageRect();
+    const int midX = page.left() + page.width() / 2, midY = page.top() + page.height() / 2;
+    EXPECT_EQ(pixelAt(image, page.left() + 2, page.top() + 2), QColor(Qt::black));
+    EXPECT_EQ(pixelAt(image, midX - 2, midY - 2), QColor(Qt::black));
+    EXPECT_EQ(pixelAt(image, midX + 2, midY - 2), QColor(Qt::white));
+    EXPECT_EQ(pixelAt(image, midX - 2, midY + 2), QColor(Qt::white));
+}
+
+TEST(TPrintPreview, ZoomStatesSizeAndPlaceTheSheet)
+{
+    // A4 at the offscreen screen's 96 dpi is 794 x 1123 pixels; the sheet adds a border of 1 on
+    // each side and a shadow of 3.
+    struct Case
+    {
+        QSize control;
+        TZoomState state;
+        int zoom;
+        bool horizontalBar, verticalBar;
+        QRect sheet; // empty: checked by rule below
+    };
+    const Case cases[] = {
+        // Fit to the height: 300 - 12 high, paper 283 x round(283 * 794 / 1123) = 200, centred.
+        {{400, 300}, zsZoomToFit, 100, false, false, QRect(97, 6, 205, 288)},
+        // Fit to the width: paper 283 x round(283 * 1123 / 794) = 400, centred vertically.
+        {{300, 600}, zsZoomToFit, 100, false, false, QRect(6, 97, 288, 405)},
+        {{400, 300}, zsZoomToWidth, 100, false, true, QRect()},
+        {{400, 300}, zsZoomToHeight, 100, false, false, QRect()},
+        {{400, 300}, zsZoomOther, 100, true, true, QRect(6, 6, 799, 1128)},
+        {{900, 1300}, zsZoomOther, 50, false, false, QRect(249, 366, 402, 567)},
+    };
+    for (const Case &c : cases) {
+        TPrintPreview preview;
+        preview.resize(c.control);
+        preview.show();
+        preview.setZoomState(c.state);
+        if (c.state == zsZoomOther)
+            preview.setZoom(c.zoom);
+        compose(preview, 1);
+        const QRect sheet = preview.Sheet()->geometry();
+        EXPECT_EQ(!preview.HorzScrollBar()->isHidden(), c.horizontalBar) << c.state;
+        EXPECT_EQ(!preview.VertScrollBar()->isHidden(), c.verticalBar) << c.state;
+        if (!c.sheet.isEmpty()) {
+            EXPECT_EQ(sheet, c.sheet) << c.state << " " << c.zoom;
+        } else if (c.state == zsZoomToWidth) {
+            // To the width beside the vertical bar; the bar scrolls the rest of the height.
+            const QWidget *panel = preview.InnerPanel();
+            EXPECT_EQ(panel->width(), 400 - preview.VertScrollBar()->width());
+            EXPECT_EQ(sheet.topLeft(), QPoint(6, 6));
+            EXPECT_EQ(sheet.width(), panel->width() - 12);
+            EXPECT_EQ(preview.VertScrollBar()->maximum(), sheet.height() - 300 + 12);
+        } else {
+            // To the height above the horizontal bar, which then goes as the sheet fits the width:
+            // the sheet is centred in the whole panel.
+            EXPECT_EQ(sheet.height(), 300 - preview.HorzScrollBar()->sizeHint().height() - 12);
+            EXPECT_EQ(sheet.center(), QRect(QPoint(), c.control).center());
+        }
+        if (c.horizontalBar) {
+            EXPECT_EQ(preview.HorzScrollBar()->maximum(), sheet.width() - preview.InnerPanel()->width() + 12);
+        }
+    }
+}
+
+TEST(TPrintPreview, KeysAndDraggingScrollAndTurnPages)
+{
+    TPrintPreview preview;
+    preview.resize(400, 300);
+    preview.show();
+    preview.setZoom(100);
+    compose(preview, 3);
+    QScrollBar *h = preview.HorzScrollBar();
+    QScrollBar *v = preview.VertScrollBar();
+    ASSERT_GT(v->maximum(), 100);
+    EXPECT_EQ(v->pageStep(), preview.InnerPanel()->height());
+
+    QTest::keyClick(&preview, Qt::Key_Down);
+    EXPECT_EQ(v->value(), 8);
+    EXPECT_EQ(preview.Sheet()->y(), 6 - 8);
+    QTest::keyClick(&preview, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(v->value(), 8 + v->pageStep());
+    QTest::keyClick(&preview, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(v->value(), v->maximum());
+    QTest::keyClick(&preview, Qt::Key_End);
+    EXPECT_EQ(h->value(), h->maximum());
+    QTest::keyClick(&preview, Qt::Key_Left);
+    EXPECT_EQ(h->value(), h->maximum() - 8);
+    QTest::keyClick(&preview, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(v->value(), 0);
+    QTest::keyClick(&preview, Qt::Key_Down, Qt::ShiftModifier); // not in the table
+    EXPECT_EQ(v->value(), 0);
+
+    QTest::keyClick(&preview, Qt::Key_PageDown);
+    EXPECT_EQ(preview.CurrentPage(), 2);
+    QTest::keyClick(&preview, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(preview.CurrentPage(), 3);
+    QTest::keyClick(&preview, Qt::Key_PageUp);
+    EXPECT_EQ(preview.CurrentPage(), 2);
+    QTest::keyClick(&preview, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(preview.CurrentPage(), 1);
+
+    // Dragging up and to the left by (30, 40) scrolls the paper with the hand.
+    QWidget *sheet = preview.Sheet();
+    h->setValue(0);
+    v->setValue(0);
+    QTest::mousePress(sheet, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QMouseEvent move(QEvent::MouseMove, QPointF(70, 60), sheet->mapToGlobal(QPointF(70, 60)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sheet, &move);
+    QTest::mouseRelease(sheet, Qt::LeftButton, Qt::NoModifier, QPoint(70, 60));
+    EXPECT_EQ(h->value(), 30);
+    EXPECT_EQ(v->value(), 40);
 }

@@ -1,0 +1,340 @@
+#include "printing/FPP.h"
+
+#include "controls/MyGrids.h"
+#include "platform/SharedPrinter.h"
+#include "printing/PrintDocuments.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+// Jobs of more pages than this show their progress and can be cancelled.
+constexpr int QuietJobPages = 3;
+
+QFont sansSerif(int pixelSize, bool bold = false)
+{
+    // The small controls were laid out for a narrow sans serif; Liberation Sans keeps its widths.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, int left)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->move(left, 8);
+    l->adjustSize();
+    return l;
+}
+
+QComboBox *comboBox(QWidget *parent, const char *name, const QStringList &items, QRect geometry)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    box->setMaxVisibleItems(10);
+    box->setFont(sansSerif(13));
+    box->setGeometry(geometry);
+    return box;
+}
+
+// The canvas's font sizes follow the screen's resolution, as the sheet on screen does.
+qreal screenDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+// The composition draws on the page the engine is recording.
+class EngineSink : public PageSink
+{
+public:
+    explicit EngineSink(TPrintPreview &engine)
+        : m_engine(engine)
+    {}
+    QPainter &canvas() override { return *m_engine.PageCanvas(); }
+    void newPage() override { m_engine.NewPage(); }
+
+private:
+    TPrintPreview &m_engine;
+};
+
+// A page number typed above the last page shows the last page instead of being refused.
+class TPageSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        bool ok = false;
+        if (text.toInt(&ok) > maximum() && ok)
+            return QValidator::Intermediate;
+        return QSpinBox::validate(text, pos);
+    }
+    void fixup(QString &text) const override
+    {
+        bool ok = false;
+        if (text.toInt(&ok) > maximum() && ok)
+            text = QString::number(maximum());
+    }
+};
+
+} // namespace
+
+TFormPP::TFormPP(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FormPP"));
+    setWindowTitle(QStringLiteral("Ansicht"));
+    setFont(sansSerif(11));
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(29);
+
+    Button1 = new QPushButton(QStringLiteral("Drucken"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setFont(sansSerif(16, true));
+    Button1->setGeometry(4, 2, 85, 23);
+
+    Label1 = label(Panel1, "Label1", QStringLiteral("Zoom:"), 100);
+    cbZoom = comboBox(Panel1, "cbZoom",
+                      {QStringLiteral("Ganze Seite"), QStringLiteral("Seitenbreite"),
+                       QStringLiteral("Seitenhohe"), QStringLiteral("25%"), QStringLiteral("50%"),
+                       QStringLiteral("75%"), QStringLiteral("100%"), QStringLiteral("200%")},
+                      QRect(131, 2, 98, 23));
+    Label2 = label(Panel1, "Label2", QStringLiteral("Urkunde:"), 235);
+    sePage = new TPageSpinBox(Panel1);
+    sePage->setObjectName(QStringLiteral("sePage"));
+    sePage->setFont(sansSerif(13));
+    sePage->setRange(1, 1);
+    sePage->setGeometry(281, 1, 43, 25);
+    Label3 = label(Panel1, "Label3", QStringLiteral("Format:"), 336);
+    cbOri =
+        comboBox(Panel1, "cbOri", {QStringLiteral("Hoch"), QStringLiteral("Quer")}, QRect(373, 2, 61, 23));
+    Label4 = label(Panel1, "Label4", QStringLiteral("Papier:"), 440);
+    Label4->hide();
+    cbPapir =
+        comboBox(Panel1, "cbPapir", {QStringLiteral("A4"), QStringLiteral("A3")}, QRect(474, 2, 47, 23));
+    cbPapir->hide();
+    // What the last "Drucken" came to, in one line: printed, failed, or why nothing was printed.
+    lbStatus = label(Panel1, "lbStatus", QString(), 445);
+
+    PrintPreview1 = new TPrintPreview(this);
+    PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
+    PrintPreview1->setFrameShape(QFrame::NoFrame);
+    QFont engineFont(QStringLiteral("Arial"));
+    engineFont.setPixelSize(PrintPreview1->Font().pixelSize() > 0 ? PrintPreview1->Font().pixelSize() : 200);
+    PrintPreview1->setFont(engineFont);
+    PrintPreview1->setUnits(mmLoMetric);
+    PrintPreview1->setMarginLeft(160);
+    PrintPreview1->setMarginRight(60);
+    PrintPreview1->setMarginTop(60);
+    PrintPreview1->setMarginBottom(60);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(PrintPreview1, 1);
+
+    connect(Button1, &QPushButton::clicked, this, &TFormPP::Button1Click);
+    connect(cbZoom, &QComboBox::activated, this, &TFormPP::cbZoomChange);
+    connect(sePage, &QSpinBox::valueChanged, this, &TFormPP::sePageChange);
+    connect(cbOri, &QComboBox::activated, this, &TFormPP::cbOriChange);
+    connect(cbPapir, &QComboBox::activated, this, &TFormPP::cbPapirChange);
+    connect(PrintPreview1, &TPrintPreview::pagePrinted, this, &TFormPP::showPrintProgress);
+    FormCreate();
+}
+
+// The middle half of the screen, over the whole working height.
+void TFormPP::FormCreate()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect work = screen->availableGeometry();
+    const int screenWidth = screen->geometry().width();
+    resize(screenWidth / 2, work.height());
+    move(screenWidth / 4, work.top());
+}
+
+// The working height is meant with the title bar: once the window manager has framed the window
+// (its frame is known when it moves into place), the bottom stays on the screen.
+void TFormPP::keepOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int frame = frameGeometry().height() - height();
+    if (!screen || frame <= 0)
+        return;
+    const QRect work = screen->availableGeometry();
+    if (frameGeometry().bottom() > work.bottom())
+        resize(width(), qMax(minimumHeight(), work.bottom() - frameGeometry().top() - frame + 1));
+}
+
+void TFormPP::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    keepOnScreen();
+}
+
+void TFormPP::setDocumentMode(int mode)
+{
+    PrintPreview1->setTag(mode);
+}
+
+int TFormPP::documentMode() const
+{
+    return PrintPreview1->Tag();
+}
+
+void TFormPP::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    keepOnScreen();
+    if (!event->spontaneous())
+        ComposeDocument();
+}
+
+void TFormPP::ComposeDocument()
+{
+    TPrintPreview &engine = *PrintPreview1;
+    // The pages of a running job stay as they are until it ends.
+    if (engine.PreviewState() != psIdle)
+        return;
+    const TPrintSource source = m_source ? m_source() : TPrintSource();
+
+    const QPrinter &printer = sharedPrinter();
+    if (TPrintPreview::PrinterInstalled()) {
+        engine.setOrientation(printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape
+                                                                                           : poPortrait);
+        const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
+        engine.setPaperWidth(printable.width() * 254 / printer.logicalDpiX());
+        engine.setPaperHeight(printable.height() * 254 / printer.logicalDpiY());
+    } else {
+        // Without any printer the page is A4 as printed to a file.
+        const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+        const bool landscape = engine.Orientation() == poLandscape;
+        engine.setPaperWidth(qRound((landscape ? a4.height() : a4.width()) * 10));
+        engine.setPaperHeight(qRound((landscape ? a4.width() : a4.height()) * 10));
+    }
+    engine.setPaperType(pCustom);
+    const QRect r = engine.MarginRect();
+    if (!engine.BeginDocument())
+        return;
+    EngineSink sink(engine);
+    StringGridCells empty(5, 1);
+    const StringGridCells &cells = source.cells ? *source.cells : empty;
+    if (documentMode() == 0) {
+        TProtocolComposer composer(sink, r, screenDpi());
+        composer.ComposeProtocol({&cells, source.protocolName, source.dateCaption});
+    } else if (source.certLayout) {
+        ComposeCertificates(
+            sink, *source.certLayout,
+            {&cells, source.protocolName, QDate::currentDate(), source.fromPage, source.toPage}, screenDpi());
+    }
+    engine.EndDocument();
+
+    const QSignalBlocker blocker(sePage);
+    sePage->setRange(1, qMax(1, engine.PageCount()));
+    sePage->setValue(1);
+    sePage->setEnabled(engine.PageCount() > 1);
+    engine.setCurrentPage(1);
+}
+
+void TFormPP::Button1Click()
+{
+    lbStatus->clear();
+    const int pages = PrintPreview1->PageCount();
+    const TPrintResult result = PrintPreview1->PrintAll();
+    reportPrintResult(result, pages);
+}
+
+void TFormPP::showPrintProgress(int page, int count)
+{
+    if (count <= QuietJobPages)
+        return;
+    if (!m_progress) {
+        m_progress =
+            new QProgressDialog(QStringLiteral("Drucken …"), QStringLiteral("Abbrechen"), 0, count, this);
+        m_progress->setObjectName(QStringLiteral("PrintProgress"));
+        m_progress->setWindowTitle(QStringLiteral("Drucken"));
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(0);
+        connect(m_progress, &QProgressDialog::canceled, PrintPreview1, &TPrintPreview::AbortPrint);
+    }
+    m_progress->setMaximum(count);
+    m_progress->setValue(page);
+}
+
+void TFormPP::reportPrintResult(TPrintResult result, int pages)
+{
+    if (m_progress) {
+        m_progress->deleteLater();
+        m_progress = nullptr;
+    }
+    const QString file = sharedPrinter().outputFileName();
+    switch (result) {
+    case prPrinted:
+        lbStatus->setText(file.isEmpty()
+                              ? QStringLiteral("Gedruckt: %1 Seite(n).").arg(pages)
+                              : QStringLiteral("Gedruckt in %1 (%2 Seite(n)).").arg(file).arg(pages));
+        break;
+    case prNoPrinter:
+        lbStatus->setText(
+            QStringLiteral("Kein Drucker eingerichtet: im Druckdialog \u201EIn Datei drucken\u201C "
+                           "wählen, um ein PDF zu erhalten."));
+        break;
+    case prAborted: lbStatus->setText(QStringLiteral("Drucken abgebrochen: nichts wurde gedruckt.")); break;
+    case prFailed: lbStatus->setText(QStringLiteral("Drucken fehlgeschlagen: nichts wurde gedruckt.")); break;
+    case prNothingToPrint: lbStatus->setText(QStringLiteral("Keine Seite zu drucken.")); break;
+    case prBusy: lbStatus->setText(QStringLiteral("Es wird schon gedruckt.")); break;
+    }
+    lbStatus->adjustSize();
+}
+
+void TFormPP::cbZoomChange(int index)
+{
+    switch (index) {
+    case 0: PrintPreview1->setZoomState(zsZoomToFit); break;
+    case 1: PrintPreview1->setZoomState(zsZoomToWidth); break;
+    case 2: PrintPreview1->setZoomState(zsZoomToHeight); break;
+    default: {
+        QString text = cbZoom->itemText(index);
+        text.chop(1);
+        PrintPreview1->setZoom(text.toInt());
+    }
+    }
+}
+
+void TFormPP::sePageChange(int value)
+{
+    PrintPreview1->setCurrentPage(value);
+}
+
+void TFormPP::cbOriChange(int index)
+{
+    PrintPreview1->setOrientation(index == 1 ? poLandscape : poPortrait);
+    ComposeDocument();
+}
+
+void TFormPP::cbPapirChange(int index)
+{
+    PrintPreview1->setPaperType(index == 1 ? pA3 : pA4);
+    ComposeDocument();
+}

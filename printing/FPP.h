@@ -1,0 +1,75 @@
+#pragma once
+
+#include "printing/Preview.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QProgressDialog;
+class QPushButton;
+class QSpinBox;
+class StringGridCells;
+
+// What the preview composes from, read afresh at every composition: the protocol as the grid
+// holds it now, its name, the date panel's caption, the certificate layout (whose data fields
+// keep the last certificate's texts) and the print dialog's range of entries.
+struct TPrintSource
+{
+    const StringGridCells *cells = nullptr;
+    QString protocolName;
+    QString dateCaption;
+    QByteArray *certLayout = nullptr;
+    int fromPage = 1;
+    int toPage = 1;
+};
+
+// The preview window "Ansicht": the composed pages on a sheet, with zoom, page and orientation
+// choices, and "Drucken" for all pages.
+class TFormPP : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TFormPP(QWidget *parent = nullptr);
+
+    // Protocol pages (0) or certificates (any other value).
+    void setDocumentMode(int mode);
+    int documentMode() const;
+    void setPrintSource(std::function<TPrintSource()> source) { m_source = std::move(source); }
+
+    // Composes the chosen document from scratch into the preview's pages.
+    void ComposeDocument();
+
+    TPrintPreview *PrintPreview1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    void FormCreate();
+    void keepOnScreen();
+    void Button1Click();
+    void cbZoomChange(int index);
+    void sePageChange(int value);
+    void cbOriChange(int index);
+    void cbPapirChange(int index);
+    void showPrintProgress(int page, int count);
+    void reportPrintResult(TPrintResult result, int pages);
+
+    QWidget *Panel1 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+    QComboBox *cbZoom = nullptr;
+    QSpinBox *sePage = nullptr;
+    QComboBox *cbOri = nullptr;
+    QComboBox *cbPapir = nullptr;
+    QLabel *lbStatus = nullptr;
+    QProgressDialog *m_progress = nullptr;
+    std::function<TPrintSource()> m_source;
+};

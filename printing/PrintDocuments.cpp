@@ -1,0 +1,249 @@
+#include "printing/PrintDocuments.h"
+
+#include "controls/MyGrids.h"
+#include "printing/CertLayout.h"
+#include "protocol/ResultsTable.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+constexpr int MaxColumns = 20;
+constexpr int LargestTableFont = 63;
+// The table may reach this far past the right margin.
+constexpr int RightOverhang = 5;
+// Gap between a column line and its text.
+constexpr int CellInset = 5;
+
+// A rectangle outline whose lines run through the given corners.
+QRectF outline(int left, int top, int right, int bottom)
+{
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+bool rightAligned(int col)
+{
+    return col == Results::ColNr || col == Results::ColPlace;
+}
+
+} // namespace
+
+int canvasFontPixels(int size, qreal screenDpi)
+{
+    return qMax(1, qRound(size * screenDpi / 72.0));
+}
+
+TProtocolComposer::TProtocolComposer(PageSink &sink, const QRect &marginRect, qreal screenDpi)
+    : m_sink(sink)
+    , m_r(marginRect)
+    , m_screenDpi(screenDpi)
+{
+    registerCertFontSubstitutes();
+}
+
+void TProtocolComposer::setFont(const QString &name, int size, bool bold)
+{
+    QFont font(name);
+    font.setPixelSize(canvasFontPixels(size, m_screenDpi));
+    font.setBold(bold);
+    // Widths are measured once and printed at any resolution: hinting would tie them to one.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    m_sink.canvas().setFont(font);
+}
+
+int TProtocolComposer::textWidth(const QString &text) const
+{
+    return qRound(QFontMetricsF(m_sink.canvas().font()).horizontalAdvance(text));
+}
+
+int TProtocolComposer::textHeight() const
+{
+    return qRound(QFontMetricsF(m_sink.canvas().font()).height());
+}
+
+// Text is placed by its top-left corner, on a transparent background.
+void TProtocolComposer::drawText(int x, int y, const QString &text)
+{
+    QPainter &canvas = m_sink.canvas();
+    canvas.drawText(QPointF(x, y + QFontMetricsF(canvas.font()).ascent()), text);
+}
+
+void TProtocolComposer::MeasureColumns()
+{
+    ColumnX.fill(0);
+    ColumnX[0] = m_r.left();
+    const StringGridCells &cells = *m_data->cells;
+    for (int c = 0; c < m_colCount; ++c) {
+        int widest = 0;
+        for (int r = 0; r < cells.RowCount(); ++r)
+            widest = qMax(widest, textWidth(cells.Cells(c, r)) + 10);
+        ColumnX[c + 1] = ColumnX[c] + widest;
+    }
+}
+
+void TProtocolComposer::drawColumn(int col, int row, int y)
+{
+    QString text = m_data->cells->Cells(col, row);
+    if (row > 0 && col == Results::ColHorse)
+        text.prepend(u' ');
+    const int x =
+        rightAligned(col) ? ColumnX[col + 1] - CellInset - textWidth(text) : ColumnX[col] + CellInset;
+    drawText(x, y, text);
+}
+
+void TProtocolComposer::DrawProtocolPageFrame()
+{
+    QPainter &canvas = m_sink.canvas();
+    canvas.setBrush(Qt::NoBrush);
+    canvas.setPen(QPen(Qt::black, 1)); // one page unit, whatever the printer's resolution
+    setFont(QStringLiteral("Times New Roman"), (TableFontSize / 4) * 3, false);
+    m_frameTop = m_r.top();
+    m_frameBottom = m_r.bottom();
+
+    const QString &date = m_data->dateCaption;
+    drawText(m_r.right() - textWidth(date), m_r.top() - textHeight(), date);
+
+    setFont(QStringLiteral("Times New Roman"), TableFontSize, true);
+    const QString &title = m_data->protocolName;
+    drawText(m_r.left() + (m_r.right() - m_r.left() - textWidth(title)) / 2, m_r.top(), title);
+    const int h = textHeight();
+    m_frameTop = m_r.top() + h;
+
+    ++PageNumber;
+    const QString page = QStringLiteral("Seite: ") + QString::number(PageNumber);
+    m_frameBottom = m_r.bottom() - h;
+    drawText(m_r.right() - textWidth(page), m_frameBottom, page);
+    drawText(m_r.left(), m_frameBottom, QStringLiteral("Korvell"));
+
+    for (int c = 0; c < m_colCount; ++c)
+        canvas.drawLine(ColumnX[c], m_frameTop, ColumnX[c], m_frameBottom);
+    canvas.drawRect(outline(m_r.left(), m_frameTop, m_r.right(), m_frameBottom));
+    canvas.drawRect(outline(m_r.left(), m_frameTop, m_r.right(), m_frameTop + h));
+
+    setFont(QStringLiteral("Courier New"), TableFontSize, false);
+    for (int c = 0; c < m_colCount; ++c)
+        drawColumn(c, 0, m_frameTop);
+    m_y = m_frameTop + h;
+}
+
+void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
+{
+    m_data = &data;
+    const StringGridCells &cells = *data.cells;
+    m_colCount = qMin(cells.ColCount(), MaxColumns);
+    // Each page has a canvas of its own: never hold one across a page break.
+    m_sink.canvas().setBrush(Qt::NoBrush);
+
+    TableFontSize = 0;
+    for (int size = LargestTableFont; size > 1; --size) {
+        setFont(QStringLiteral("Courier New"), size, false);
+        MeasureColumns();
+        if (ColumnX[m_colCount] <= m_r.right() + RightOverhang) {
+            TableFontSize = size;
+            break;
+        }
+    }
+    if (TableFontSize == 0) {
+        composeUnfitting();
+        return;
+    }
+
+    DrawProtocolPageFrame();
+    bool rowOnPage = false;
+    for (int row = 1; row < cells.RowCount(); ++row) {
+        setFont(QStringLiteral("Courier New"), TableFontSize, false);
+        const int hc = textHeight();
+        // A page too small for even one row still takes one, so the pages always move on.
+        if (m_y >= m_frameBottom - hc && rowOnPage) {
+            m_sink.newPage();
+            DrawProtocolPageFrame();
+            setFont(QStringLiteral("Courier New"), TableFontSize, false);
+            rowOnPage = false;
+        }
+        for (int c = 0; c < m_colCount; ++c)
+            drawColumn(c, row, m_y);
+        m_y += hc;
+        rowOnPage = true;
+    }
+
+    const Results::Totals totals = Results::CountTotals(cells);
+    setFont(QStringLiteral("Courier New"), TableFontSize, true);
+    drawText(ColumnX[1], m_y, QStringLiteral(" Gesamt:"));
+    const QString entries = QString::number(totals.EntryCount) + u' ';
+    drawText(ColumnX[2] - textWidth(entries), m_y, entries);
+    const QString horses = QString::number(totals.DistinctHorses);
+    drawText((ColumnX[2] + ColumnX[3] - textWidth(horses)) / 2, m_y, horses);
+    drawText(ColumnX[3] + CellInset, m_y, u' ' + QString::number(totals.DistinctTimes));
+    m_sink.canvas().drawRect(outline(m_r.left(), m_y, m_r.right(), m_y + 1));
+}
+
+// A table wider than the page at every size: one page that says so, rather than none.
+void TProtocolComposer::composeUnfitting()
+{
+    setFont(QStringLiteral("Times New Roman"), 24, true);
+    drawText(m_r.left(), m_r.top(), m_data->protocolName);
+    setFont(QStringLiteral("Times New Roman"), 12, false);
+    drawText(m_r.left(), m_r.top() + 2 * textHeight(),
+             QStringLiteral("Das Protokoll ist zu breit für die Seite: eine Zelle ist zu lang."));
+}
+
+QString certificateText(int kind, const CertificatePrintData &data, int row, const QString &ownText)
+{
+    const StringGridCells &cells = *data.cells;
+    // A time prints with its unit; no time prints nothing rather than a lone " sek.".
+    auto seconds = [&] {
+        const QString time = cells.Cells(Results::ColTime, row).trimmed();
+        return time.isEmpty() ? QString() : time + QStringLiteral(" sek.");
+    };
+    switch (kind) {
+    case ckPlatz: return cells.Cells(Results::ColPlace, row);
+    case ckMannschaft: return cells.Cells(Results::ColName, row);
+    case ckLand: return cells.Cells(Results::ColHorse, row);
+    case ckKreis: return cells.Cells(Results::ColTime, row);
+    case ckDurchschnitt:
+    case ckBestzeit: return seconds();
+    case ckDatum: return certDateText(data.date);
+    case ckDateiname: return data.protocolName;
+    default: return ownText;
+    }
+}
+
+void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePrintData &data,
+                         qreal screenDpi)
+{
+    // A record that cannot be printed as stored prints as its default.
+    const std::array<TCertPrintField, CertFieldCount> fields = certPrintFields(layout);
+    for (int row = data.fromRow; row <= data.toRow; ++row) {
+        QPainter &canvas = sink.canvas();
+        canvas.setBrush(Qt::NoBrush);
+        for (const TCertPrintField &field : fields) {
+            if (!field.Enabled)
+                continue;
+            const QString text = certificateText(field.Kind, data, row, field.Text);
+            if (field.Kind < ckFirstLine) {
+                TCertField stored = certField(layout, field.Kind);
+                stored.Text = text; // cut to the stored length when written
+                setCertField(layout, field.Kind, stored);
+            }
+            // Sizes are stored in points; the canvas size that prints them so is 2.54 times that.
+            QFont font = field.Font;
+            font.setPixelSize(canvasFontPixels(int(std::nearbyint(font.pointSize() * 2.54)), screenDpi));
+            font.setHintingPreference(QFont::PreferNoHinting);
+            canvas.setFont(font);
+            canvas.setPen(QPen(toQColor(field.FontColor), 1));
+            const QFontMetricsF metrics(font);
+            double x = field.Left * 10.0;
+            const int width = qRound(metrics.horizontalAdvance(text));
+            if (field.Align == caCenter)
+                x -= width / 2.0;
+            else if (field.Align == caRight)
+                x -= width;
+            canvas.drawText(QPointF(std::nearbyint(x), field.Top * 10 + metrics.ascent()), text);
+        }
+        if (row != data.toRow)
+            sink.newPage();
+    }
+}

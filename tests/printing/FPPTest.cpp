@@ -1,0 +1,210 @@
+#include "printing/FPP.h"
+
+#include "controls/MyGrids.h"
+#include "platform/SharedPrinter.h"
+#include "printing/CertLayout.h"
+#include "tests/printing/PdfSupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+StringGridCells protocol(int entries)
+{
+    StringGridCells cells(5, entries + 1);
+    cells.setRows(0, {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
+                      QStringLiteral("Zeit"), QStringLiteral("Platz")});
+    for (int i = 1; i <= entries; ++i)
+        cells.setRows(i, {QString::number(i), QStringLiteral("Reiterin%1").arg(i),
+                          QStringLiteral("Stute%1").arg(i), QStringLiteral("2%1,50").arg(i % 10),
+                          QString::number(i)});
+    return cells;
+}
+
+class FormPPTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        completeCertLayout(layout);
+        form.setPrintSource([this] {
+            return TPrintSource{
+                &cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
+                to};
+        });
+        form.resize(700, 900);
+    }
+
+    template <typename T> T *child(const char *name)
+    {
+        return form.findChild<T *>(QString::fromLatin1(name));
+    }
+
+    void show(int mode)
+    {
+        form.setDocumentMode(mode);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    StringGridCells cells = protocol(3);
+    QByteArray layout = QByteArray(CertLayoutSize, '\0');
+    int from = 1, to = 3;
+    TFormPP form;
+};
+
+} // namespace
+
+TEST_F(FormPPTest, OnePageDisablesThePageSelector)
+{
+    show(0);
+    EXPECT_EQ(form.PrintPreview1->PageCount(), 1);
+    auto *sePage = child<QSpinBox>("sePage");
+    EXPECT_FALSE(sePage->isEnabled());
+    EXPECT_EQ(sePage->value(), 1);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Ansicht"));
+}
+
+TEST_F(FormPPTest, ZoomTwoHundredScrollsAndWholePageFitsAgain)
+{
+    show(0);
+    auto *cbZoom = child<QComboBox>("cbZoom");
+    TPrintPreview &engine = *form.PrintPreview1;
+    QTest::keyClick(cbZoom, Qt::Key_End);
+    EXPECT_EQ(cbZoom->currentText(), QStringLiteral("200%"));
+    EXPECT_EQ(engine.ZoomState(), zsZoomOther);
+    EXPECT_EQ(engine.Zoom(), 200);
+    EXPECT_TRUE(engine.VertScrollBar()->isVisible());
+    EXPECT_GT(engine.Sheet()->width(), engine.InnerPanel()->width());
+
+    QTest::keyClick(cbZoom, Qt::Key_Home);
+    EXPECT_EQ(engine.ZoomState(), zsZoomToFit);
+    EXPECT_FALSE(engine.VertScrollBar()->isVisible());
+    EXPECT_FALSE(engine.HorzScrollBar()->isVisible());
+    EXPECT_LE(engine.Sheet()->height(), engine.InnerPanel()->height());
+}
+
+TEST_F(FormPPTest, APageNumberAboveTheCountShowsTheLastPage)
+{
+    cells = protocol(2);
+    from = 1;
+    to = 2;
+    show(1);
+    ASSERT_EQ(form.PrintPreview1->PageCount(), 2);
+    auto *sePage = child<QSpinBox>("sePage");
+    EXPECT_TRUE(sePage->isEnabled());
+    sePage->selectAll();
+    QTest::keyClicks(sePage, QStringLiteral("9"));
+    QTest::keyClick(sePage, Qt::Key_Enter);
+    EXPECT_EQ(sePage->value(), 2);
+    EXPECT_EQ(form.PrintPreview1->CurrentPage(), 2);
+}
+
+TEST_F(FormPPTest, QuerRecomposesInLandscape)
+{
+    show(0);
+    TPrintPreview &engine = *form.PrintPreview1;
+    ASSERT_LT(engine.PaperWidth(), engine.PaperHeight());
+    QTest::keyClick(child<QComboBox>("cbOri"), Qt::Key_Down);
+    EXPECT_EQ(engine.Orientation(), poLandscape);
+    EXPECT_GT(engine.PaperWidth(), engine.PaperHeight());
+    EXPECT_EQ(engine.PageCount(), 1);
+    EXPECT_EQ(engine.PreviewState(), psIdle);
+}
+
+TEST_F(FormPPTest, DruckenThatPrintsNothingSaysWhy)
+{
+    show(0);
+    struct Case
+    {
+        QString outputFile;
+        const char16_t *status;
+    };
+    const Case cases[] = {
+        {QString(), u"Kein Drucker eingerichtet"},
+        {QStringLiteral("/nonexistent-folder/out.pdf"), u"Drucken fehlgeschlagen"},
+    };
+    for (const Case &c : cases) {
+        sharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+        sharedPrinter().setOutputFileName(c.outputFile);
+        QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+        EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(c.status)) << c.outputFile.toStdString();
+    }
+    sharedPrinter().setOutputFileName(QString());
+}
+
+TEST_F(FormPPTest, PrintsTheProtocolToAPdfFile)
+{
+    cells = protocol(60);
+    PdfPrinter pdf(300);
+    show(0);
+    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(pdf.path())) << child<QLabel>("lbStatus")->text().toStdString();
+    EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Gedruckt"));
+    EXPECT_EQ(pdfInfo(pdf.path(), QStringLiteral("Pages")).toInt(), form.PrintPreview1->PageCount());
+    EXPECT_GE(form.PrintPreview1->PageCount(), 2);
+    const QString text = pdfText(pdf.path());
+    for (const char *expected : {"Stutenprüfung", "Seite: 2", "Korvell", "Gesamt:", "Reiterin60"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+}
+
+TEST_F(FormPPTest, PrintsCertificatesWithTheNamesAtTheirMillimetres)
+{
+    cells = protocol(5);
+    from = 2;
+    to = 4;
+    TCertField name = certField(layout, ckMannschaft);
+    name.Enabled = true;
+    name.Left = 40;
+    name.Top = 100;
+    name.Align = caLeft;
+    setCertField(layout, ckMannschaft, name);
+
+    PdfPrinter pdf(1200);
+    show(1);
+    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(pdf.path()));
+    EXPECT_EQ(pdfInfo(pdf.path(), QStringLiteral("Pages")), QStringLiteral("3"));
+    const QString words = pdfWords(pdf.path());
+    for (int row = 2; row <= 4; ++row) {
+        const WordBox box = findWord(words, QStringLiteral("Reiterin%1").arg(row));
+        ASSERT_TRUE(box.found) << row;
+        // The page is the printable area; a PDF file has no unprintable border.
+        EXPECT_NEAR(box.xMin * MmPerPoint, 40.0, 0.5) << row;
+    }
+}
+
+TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
+{
+    cells = protocol(10);
+    from = 1;
+    to = 10;
+    PdfPrinter pdf(300);
+    show(1);
+    bool sawProgress = false;
+    QObject::connect(form.PrintPreview1, &TPrintPreview::pagePrinted, &form, [&](int done, int count) {
+        auto *progress = child<QProgressDialog>("PrintProgress");
+        if (!progress || done != 2)
+            return;
+        sawProgress = progress->isVisible() && progress->maximum() == count;
+        auto *cancel = progress->findChild<QPushButton *>();
+        ASSERT_TRUE(cancel);
+        EXPECT_EQ(cancel->text(), QStringLiteral("Abbrechen"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_FALSE(QFile::exists(pdf.path()));
+    EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Drucken abgebrochen"));
+    EXPECT_EQ(form.PrintPreview1->PageCount(), 10) << "the pages stay for another try";
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Points the shared printer at a PDF file on upright A4 for one test, and back to no file and
+// upright A4 after it.
+class PdfPrinter
+{
+public:
+    explicit PdfPrinter(int dpi, const QString &fileName = QStringLiteral("out.pdf"));
+    ~PdfPrinter();
+    PdfPrinter(const PdfPrinter &) = delete;
+    PdfPrinter &operator=(const PdfPrinter &) = delete;
+
+    QString path() const { return m_path; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// The words of a PDF with their boxes in points, as pdftotext -bbox reads them.
+QString pdfWords(const QString &path);
+// The plain text of a PDF, pages separated by form feeds.
+QString pdfText(const QString &path);
+// A field of pdfinfo's report ("Pages", "Page size"), empty when missing.
+QString pdfInfo(const QString &path, const QString &field);
+
+struct WordBox
+{
+    bool found = false;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+// The first word with this text.
+WordBox findWord(const QString &words, const QString &word);
+
+inline constexpr double MmPerPoint = 25.4 / 72.0;

@@ -1,0 +1,182 @@
+#include "printing/Preview.h"
+
+#include "platform/SharedPrinter.h"
+#include "tests/printing/PdfSupport.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A page in 0.1 mm with a frame, two lines and a text whose left edge is at 30 mm.
+void composeTestPage(TPrintPreview &preview, int pages = 1)
+{
+    preview.setUnits(mmLoMetric);
+    preview.setPaperType(pA4);
+    ASSERT_TRUE(preview.BeginDocument());
+    for (int n = 1; n <= pages; ++n) {
+        if (n > 1)
+            preview.NewPage();
+        QPainter &canvas = *preview.PageCanvas();
+        canvas.drawRect(preview.MarginRect());
+        canvas.drawLine(300, 400, 400, 400); // 10 mm
+        canvas.drawLine(300, 400, 300, 500);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(qRound(12 * 254 / 72.0)); // 12 pt in 0.1 mm
+        canvas.setFont(font);
+        canvas.drawText(QPoint(300, 600), QStringLiteral("Seite%1").arg(n));
+    }
+    preview.EndDocument();
+}
+
+} // namespace
+
+TEST(TPrintPreview, PrintsTextAtItsPlaceOnThePaperAtEveryResolution)
+{
+    for (const int dpi : {300, 1200}) {
+        PdfPrinter pdf(dpi);
+        TPrintPreview preview;
+        composeTestPage(preview);
+        EXPECT_EQ(preview.DeviceDpiX(), dpi);
+        EXPECT_EQ(preview.PrintAll(), prPrinted) << dpi;
+
+        const QString words = pdfWords(pdf.path());
+        ASSERT_TRUE(words.contains(QStringLiteral("<page width=\"595.")))
+            << "not an A4 page at " << dpi << ": " << words.left(300).toStdString();
+        const WordBox text = findWord(words, QStringLiteral("Seite1"));
+        ASSERT_TRUE(text.found) << dpi;
+        EXPECT_NEAR(text.xMin * MmPerPoint, 30.0, 0.2) << dpi;
+        // The baseline at 60 mm lies between the top and the bottom of the word's box.
+        EXPECT_LT(text.yMin * MmPerPoint, 60.0) << dpi;
+        EXPECT_GT(text.yMax * MmPerPoint, 60.0) << dpi;
+        // A 12-point line of text is about 12 points high.
+        EXPECT_NEAR(text.yMax - text.yMin, 12 * 1.15, 2.5) << dpi;
+    }
+}
+
+TEST(TPrintPreview, PrintsOnlyTheRangeAskedForInOrder)
+{
+    PdfPrinter pdf(300);
+    TPrintPreview preview;
+    composeTestPage(preview, 5);
+    EXPECT_EQ(preview.PrintRange(0, 3), prPrinted); // from is raised to 1
+    QString words = pdfWords(pdf.path());
+    EXPECT_EQ(words.count(QStringLiteral("<page ")), 3);
+    EXPECT_LT(words.indexOf(QStringLiteral("Seite1")), words.indexOf(QStringLiteral("Seite3")));
+
+    EXPECT_EQ(preview.PrintRange(4, 99), prPrinted); // to is lowered to the last page
+    words = pdfWords(pdf.path());
+    EXPECT_EQ(words.count(QStringLiteral("<page ")), 2);
+    EXPECT_TRUE(words.contains(QStringLiteral("Seite4")));
+    EXPECT_TRUE(words.contains(QStringLiteral("Seite5")));
+}
+
+TEST(TPrintPreview, PrintsNothingWithoutPagesOrInReverse)
+{
+    PdfPrinter pdf(300);
+    TPrintPreview preview;
+    EXPECT_EQ(preview.PrintAll(), prNothingToPrint);
+    composeTestPage(preview, 2);
+    EXPECT_EQ(preview.PrintRange(2, 1), prNothingToPrint);
+    EXPECT_FALSE(QFile::exists(pdf.path())); // no job was started
+}
+
+// Pages discarded under a running job would print garbage or crash: the job keeps its pages.
+TEST(TPrintPreview, RefusesToDiscardThePagesWhileTheyPrint)
+{
+    PdfPrinter pdf(300);
+    TPrintPreview preview;
+    composeTestPage(preview, 3);
+    bool cleared = true, begun = true;
+    TPrintResult nested = prPrinted;
+    QPainter *canvas = nullptr;
+    int pagesDuringJob = 0;
+    QTimer::singleShot(0, &preview, [&] {
+        cleared = preview.ClearPages();
+        begun = preview.BeginDocument();
+        nested = preview.PrintAll();
+        canvas = preview.PageCanvas();
+        pagesDuringJob = preview.PageCount();
+    });
+    EXPECT_EQ(preview.PrintAll(), prPrinted);
+    EXPECT_FALSE(cleared);
+    EXPECT_FALSE(begun);
+    EXPECT_EQ(nested, prBusy);
+    EXPECT_NE(canvas, nullptr); // the printer's canvas during the job
+    EXPECT_EQ(pagesDuringJob, 3);
+    EXPECT_EQ(pdfWords(pdf.path()).count(QStringLiteral("<page ")), 3);
+
+    EXPECT_EQ(preview.PreviewState(), psIdle);
+    EXPECT_TRUE(preview.ClearPages());
+    EXPECT_EQ(preview.PageCount(), 0);
+}
+
+TEST(TPrintPreview, ReportsAnAbortedOrFailedJobAndLeavesNoFile)
+{
+    {
+        PdfPrinter pdf(300);
+        TPrintPreview preview;
+        composeTestPage(preview, 3);
+        QTimer::singleShot(0, &preview, [&] { preview.AbortPrint(); });
+        EXPECT_EQ(preview.PrintAll(), prAborted);
+        EXPECT_EQ(preview.PreviewState(), psIdle);
+        EXPECT_FALSE(QFile::exists(pdf.path()));
+        EXPECT_EQ(preview.PrintAll(), prPrinted); // the next job runs normally
+    }
+    {
+        PdfPrinter pdf(300, QStringLiteral("missing/out.pdf"));
+        TPrintPreview preview;
+        composeTestPage(preview);
+        EXPECT_EQ(preview.PrintAll(), prFailed);
+        EXPECT_EQ(preview.PreviewState(), psIdle);
+    }
+}
+
+TEST(TPrintPreview, PrintsNothingWithoutAPrinter)
+{
+    if (TPrintPreview::PrinterInstalled())
+        GTEST_SKIP() << "this machine has a printer";
+    TPrintPreview preview;
+    composeTestPage(preview);
+    EXPECT_EQ(preview.PrintAll(), prNoPrinter);
+    EXPECT_EQ(preview.PreviewState(), psIdle);
+}
+
+// A user-defined paper goes to the printer upright with the orientation apart.
+TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
+{
+    PdfPrinter pdf(300);
+    TPrintPreview preview;
+    preview.setUnits(mmLoMetric);
+    preview.setPaperWidth(1000);
+    preview.setPaperHeight(1500);
+    preview.setOrientation(poLandscape);
+    ASSERT_EQ(preview.PaperType(), pCustom);
+    ASSERT_EQ(QSize(preview.PaperWidth(), preview.PaperHeight()), QSize(1500, 1000));
+    EXPECT_EQ(sharedPrinter().pageLayout().orientation(), QPageLayout::Landscape); // for later jobs
+    ASSERT_TRUE(preview.BeginDocument());
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(40);
+    preview.PageCanvas()->setFont(font);
+    preview.PageCanvas()->drawText(QPoint(1200, 800), QStringLiteral("Quer"));
+    preview.EndDocument();
+    ASSERT_EQ(preview.PrintAll(), prPrinted);
+
+    const QString words = pdfWords(pdf.path());
+    const QRegularExpression pageSize(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
+    const QRegularExpressionMatch page = pageSize.match(words);
+    ASSERT_TRUE(page.hasMatch());
+    EXPECT_NEAR(page.captured(1).toDouble() * MmPerPoint, 150.0, 0.2);
+    EXPECT_NEAR(page.captured(2).toDouble() * MmPerPoint, 100.0, 0.2);
+    const WordBox text = findWord(words, QStringLiteral("Quer"));
+    ASSERT_TRUE(text.found);
+    EXPECT_NEAR(text.xMin * MmPerPoint, 120.0, 0.2);
+}

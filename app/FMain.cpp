@@ -203,6 +203,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
             return true;
         } else if (watched == Notice) {
             Notice->hide();
+            Notice->clear();
             return true;
         }
         break;
@@ -254,6 +255,13 @@ void TFormMain::Label5Click()
 
 void TFormMain::showNotice(const QString &text)
 {
-    Notice->setText(text);
+    // Every message stays until the operator clicks the strip away: one line each, newest first,
+    // a repeated one moving to the top instead of standing twice.
+    QStringList lines;
+    if (!Notice->isHidden())
+        lines = Notice->text().split(u'\n');
+    lines.removeAll(text);
+    lines.prepend(text);
+    Notice->setText(lines.join(u'\n'));
     Notice->show();
 }

@@ -140,7 +140,7 @@ public:
     void sbSaveClick();
     void sbLoadClick();
     bool SaveTextProtocol(const QString &path);
-    void LoadProtocol(const QString &path);
+    bool LoadProtocol(const QString &path); // false, with an error box, when nothing was loaded
     static QString DefaultProtocolName();
     QString ProtocolName() const { return m_protocolName; }
     QString autoSavePath() const;

@@ -167,6 +167,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -182,6 +183,7 @@ private:
     void buildHiddenMenu();
     void FormCreate();
     void FormResize();
+    void applyStoredBounds();
     void Panel7Resize();
     void PanelResize();
     void SortGrid1GetCellFormat(int col, int row, struct TFormatOptions &format);
@@ -209,4 +211,5 @@ private:
     int m_saveFilterIndex = 2;
     QString m_lastFolder;
     QString m_protocolName; // base name of the last loaded start list
+    bool m_pointerPlaced = false;
 };

@@ -222,13 +222,22 @@ TEST_F(FMainPublishTest, ExcelGetsHeaderEntriesAndTotalsInANewWorkbookEachTime)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramEndsSilently)
+TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramStillWritesTheWorkbookAndSaysWhere)
 {
     loadStartList();
     spreadsheet.available = false;
-    form->sbExcelClick();
+    auto *button = form->findChild<QToolButton *>(u"sbExcel"_qs);
+    auto *notice = form->findChild<QLabel *>(u"Notice"_qs);
+    ASSERT_TRUE(button && notice);
+    button->click();
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    EXPECT_FALSE(QDir(dir.filePath(u"Mappen"_qs)).exists());
+    const QDir folder(dir.filePath(u"Mappen"_qs));
+    const QStringList files = folder.entryList({u"*.xlsx"_qs}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(sheetCells(folder.filePath(files[0])).value(u"A1"_qs), u"Start-Nr."_qs);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(folder.filePath(files[0]))))
+        << notice->text().toStdString();
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -399,6 +399,8 @@ bool TFormMain::LoadProtocol(const QString &path)
         leftOut.append(QStringLiteral("%1 Zellen auf %2 Zeichen gekürzt")
                            .arg(report.cutCells)
                            .arg(ProtocolFormat::MaxCellLength));
+    if (report.cutShort)
+        leftOut.append(QStringLiteral("nach %1 Zeilen abgebrochen, der Rest übergangen").arg(rows.size()));
     if (report.ignoredEmptyLines > 0)
         leftOut.append(QStringLiteral("%1 leere Zeilen am Ende übergangen").arg(report.ignoredEmptyLines));
     if (!leftOut.isEmpty())

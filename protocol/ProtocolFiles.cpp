@@ -211,7 +211,8 @@ QList<QStringList> parseRows(QStringView text, int columns, ParseReport *report)
     ParseReport counts;
     Reader reader(text, columns, counts);
     QList<QStringList> rows;
-    int emptyLines = 0; // not yet known to stand before an entry
+    int emptyLines = 0;     // not yet known to stand before an entry
+    qsizetype keptText = 0; // characters in the cells kept
     qsizetype pos = 0;
     while (pos < text.size()) {
         const QStringView line = text.mid(pos, lineLength(text, pos));
@@ -230,6 +231,15 @@ QList<QStringList> parseRows(QStringView text, int columns, ParseReport *report)
             ++emptyLines;
             continue;
         }
+        qsizetype rowText = 0;
+        for (const QString &cell : std::as_const(cells))
+            rowText += cell.size();
+        if (rows.size() + emptyLines >= MaxRows || keptText + rowText > MaxText) {
+            counts.cutShort = true;
+            emptyLines = 0;
+            break;
+        }
+        keptText += rowText;
         for (; emptyLines > 0; --emptyLines)
             rows.append(QStringList(columns, QString()));
         while (cells.size() < columns)

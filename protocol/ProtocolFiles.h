@@ -14,6 +14,11 @@ inline constexpr int ColumnCount = 5;
 // Longest cell a load keeps: a start list's cells are names, far below this, and a file that is
 // not a start list must not fill the grid, the selectors and every later save with megabytes.
 inline constexpr int MaxCellLength = 1000;
+// Most entry rows, and most characters in all cells, that a load keeps (start numbers stay below
+// 100), so that ranking and saving the protocol at the end of every run stays quick whatever file
+// was picked.
+inline constexpr int MaxRows = 1000;
+inline constexpr qsizetype MaxText = 250000;
 
 // Text format: every field followed by a TAB, an empty field written as one blank, CR LF. A line
 // break or TAB inside a cell is written as one blank, so every cell stays on its own line and field.
@@ -24,6 +29,7 @@ struct ParseReport
 {
     int cutCells = 0;          // cells cut to MaxCellLength
     int ignoredEmptyLines = 0; // empty lines after the last entry
+    bool cutShort = false;     // the rest of the file was not read: MaxRows or MaxText was reached
 };
 
 // Splits a start list or protocol into entry rows of exactly `columns` cells.
@@ -34,7 +40,8 @@ struct ParseReport
 // of the text and the closing quote ends the field; it may then hold ";", quotes and line breaks.
 // Any other quote is an ordinary character, and its line ends at its line break.
 // Pieces beyond `columns` are dropped and cells are cut to MaxCellLength. An empty line gives an
-// entry of empty cells, except after the last entry, where empty lines are ignored.
+// entry of empty cells, except after the last entry, where empty lines are ignored. Reading stops
+// before the row that would pass MaxRows or MaxText.
 QList<QStringList> parseRows(QStringView text, int columns = ColumnCount, ParseReport *report = nullptr);
 
 } // namespace ProtocolFormat

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace ProtocolFormat;
 
 namespace {
@@ -158,5 +160,41 @@ TEST(ProtocolFormat, LongCellsAreCutAndEmptyLinesAfterTheLastEntryIgnored)
         EXPECT_EQ(parseRows(c.text, ColumnCount, &report), c.rows) << c.name;
         EXPECT_EQ(report.cutCells, c.cutCells) << c.name;
         EXPECT_EQ(report.ignoredEmptyLines, c.ignoredLines) << c.name;
+        EXPECT_FALSE(report.cutShort) << c.name;
+    }
+}
+
+TEST(ProtocolFormat, ReadingStopsAfterTheMostRowsAndTextALoadKeeps)
+{
+    struct Case
+    {
+        const char *name;
+        QString text;
+        QString lastKept;
+        bool cut;
+    };
+    QString entries;
+    for (int i = 1; i <= MaxRows + 5; ++i)
+        entries += QString::number(i) + u";R\r\n"_qs;
+    const QString gap = u"1;A\r"_qs + QString(MaxRows, u'\r') + u"2;B\r\n"_qs;
+    QString longRows; // 4,001 or 4,002 characters a row: 62 rows stay below MaxText
+    for (int i = 1; i <= 100; ++i)
+        longRows += QString::number(i) + QString(u";"_qs + QString(1000, u'x')).repeated(4) + u"\n"_qs;
+    const Case cases[] = {
+        {"just enough", entries.section(u"\r\n"_qs, 0, MaxRows - 1), QString::number(MaxRows), false},
+        {"more entries", entries, QString::number(MaxRows), true},
+        {"empty lines before an entry count", gap, u"1"_qs, true},
+        {"much text", longRows, u"62"_qs, true},
+    };
+    for (const Case &c : cases) {
+        ParseReport report;
+        const QList<QStringList> rows = parseRows(c.text, ColumnCount, &report);
+        ASSERT_FALSE(rows.isEmpty()) << c.name;
+        EXPECT_LE(rows.size(), MaxRows) << c.name;
+        EXPECT_EQ(rows.constFirst().constFirst(), u"1"_qs) << c.name;
+        const auto numbered = std::find_if(rows.crbegin(), rows.crend(),
+                                           [](const QStringList &row) { return !row[0].isEmpty(); });
+        EXPECT_EQ(numbered->constFirst(), c.lastKept) << c.name;
+        EXPECT_EQ(report.cutShort, c.cut) << c.name;
     }
 }

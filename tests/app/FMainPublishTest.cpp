@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 
@@ -254,4 +255,28 @@ TEST_F(FMainPublishTest, AFailedWorkbookIsReportedAndNotHandedOver)
     EXPECT_TRUE(messages[0].startsWith(u"Die Arbeitsmappe konnte nicht geschrieben werden: "_qs));
     EXPECT_EQ(icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
+}
+
+TEST_F(FMainPublishTest, CaptionsStayWholeBesideTheScrollBarInAnyFont)
+{
+    QByteArray list;
+    for (int i = 1; i <= 40; ++i)
+        list += QByteArray::number(i) + ";Reiter;Pferd\r\n";
+    loadBytes(list);
+    auto *grid = form->findChild<TSortGrid *>(u"SortGrid1"_qs);
+    ASSERT_TRUE(grid);
+    for (int pixels : {16, 20, 24}) {
+        QFont font = grid->font();
+        font.setPixelSize(pixels);
+        grid->setFont(font);
+        form->resize(form->width() + 1, form->height()); // the columns are laid out at every resize
+        QApplication::processEvents();
+        ASSERT_TRUE(grid->verticalScrollBar()->isVisible()) << pixels;
+        int total = 0;
+        for (int col = 0; col < 5; ++col) {
+            EXPECT_EQ(grid->DisplayCaption(col), cell(col, 0)) << pixels;
+            total += grid->ColWidths(col) + 1;
+        }
+        EXPECT_LE(total, grid->viewport()->width()) << pixels;
+    }
 }

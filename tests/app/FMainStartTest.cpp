@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 
 #include <limits>
 

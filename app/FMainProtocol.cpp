@@ -28,6 +28,13 @@
 
 using namespace Results;
 
+namespace {
+
+// Far beyond any start list; a larger file was picked by mistake.
+constexpr qint64 MaxStartListBytes = qint64(32) << 20;
+
+} // namespace
+
 void TFormMain::buildGrid()
 {
     SortGrid1 = new TSortGrid(this);
@@ -367,6 +374,9 @@ bool TFormMain::LoadProtocol(const QString &path)
         reason = QStringLiteral("Das ist ein Ordner, keine Datei.");
     } else if (!info.exists()) {
         reason = QStringLiteral("Die Datei gibt es nicht.");
+    } else if (info.size() > MaxStartListBytes) {
+        // Read whole, a file of gigabytes would hold the window and the memory for nothing.
+        reason = QStringLiteral("Sie ist mit %1 MB zu groß für eine Startliste.").arg(info.size() >> 20);
     } else {
         QFile file(path);
         QByteArray bytes;

@@ -50,6 +50,8 @@ TEST_F(FMainTest, AStartListThatCannotBeReadLeavesTheProtocolAsItWas)
         return file.fileName();
     };
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"Ordner"_qs));
+    const QString huge = write("riesig.txt", "1;Anna;Blitz\r\n");
+    ASSERT_TRUE(QFile(huge).resize(qint64(40) << 20)); // sparse: costs no disk
     struct Case
     {
         const char *name;
@@ -62,6 +64,7 @@ TEST_F(FMainTest, AStartListThatCannotBeReadLeavesTheProtocolAsItWas)
         {"an empty file", write("leer.txt", ""), u"leer"_qs},
         {"a header only", write("kopf.txt", "Nr.;Name;Pferd\r\n"), u"keinen Eintrag"_qs},
         {"empty lines only", write("zeilen.txt", "\r\n\r\n\n\r"), u"keinen Eintrag"_qs},
+        {"a file far too large", huge, u"zu groß"_qs},
     };
     for (const Case &c : cases) {
         const QList<MessageSeen> seen = answerMessages([&] { loadFile(c.path); });

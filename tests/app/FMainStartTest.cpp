@@ -2,6 +2,8 @@
 #include "tests/app/FMainFixture.h"
 
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
@@ -32,6 +34,7 @@ class FMainDamagedSettingsTest : public FMainTest
 protected:
     void beforeForm() override
     {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFilePath()).absolutePath()));
         QFile file(settingsFilePath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[General\nLeft=10\n");

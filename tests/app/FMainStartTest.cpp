@@ -34,10 +34,10 @@ class FMainDamagedSettingsTest : public FMainTest
 protected:
     void beforeForm() override
     {
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFilePath()).absolutePath()));
-        QFile file(settingsFilePath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[General\nLeft=10\n");
+        // A folder where the file belongs: nothing can be read from it nor written to it.
+        ASSERT_TRUE(QDir().mkpath(settingsFilePath()));
+        QFile inside(settingsFilePath() + u"/Left"_qs);
+        ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
     }
 };
 
@@ -65,7 +65,7 @@ TEST_F(FMainDamagedSettingsTest, ADamagedSettingsFileIsMovedAsideOnceAndWrittenA
     ASSERT_TRUE(notice);
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(aside))) << notice->text().toStdString();
-    EXPECT_EQ(readFile(aside), QByteArray("[General\nLeft=10\n"));
+    EXPECT_TRUE(QFileInfo::exists(aside + u"/Left"_qs));
 
     form->findChild<QComboBox *>(u"cbMode"_qs)->setCurrentIndex(0);
     EXPECT_EQ(answerMessages([&] { form.reset(); }), QStringList());
@@ -77,6 +77,7 @@ TEST_F(FMainDamagedSettingsTest, ADamagedSettingsFileIsMovedAsideOnceAndWrittenA
     // The next start finds a sound file and says nothing.
     form = std::make_unique<TFormMain>();
     EXPECT_TRUE(form->findChild<QLabel *>(u"Notice"_qs)->isHidden());
+    QDir(aside).removeRecursively();
 }
 
 TEST_F(FMainForeignBoundsTest, StoredBoundsBeyondTheScreenAreFittedToIt)

@@ -308,6 +308,7 @@ TEST_F(SettingsStore, AFileThatCannotBeReadIsMovedAsideAndWrittenAfresh)
         EXPECT_EQ(next.Left, 40) << c.name;
 
         QFile::remove(path);
+        QDir(path).removeRecursively();
         QFile::remove(path + u".defekt"_qs);
         QDir(path + u".defekt"_qs).removeRecursively();
     }

@@ -16,6 +16,7 @@
 #include "protocol/ResultsTable.h"
 #include "settings/Cfg.h"
 #include "settings/DlgYesNo.h"
+#include "settings/WindowBounds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,14 +25,17 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeDatabase>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -135,11 +139,10 @@ void TFormMain::FormCreate()
     m_fileTypeHtml = fileTypeName("text/html", QStringLiteral("Webseite"));
     m_fileTypeText = fileTypeName("text/plain", QStringLiteral("Textdatei"));
     SettingsFile file(settingsFilePath());
-    loadSettings(m_settings, file);
-    if (m_settings.Left && m_settings.Top)
-        move(*m_settings.Left, *m_settings.Top);
-    resize(std::max(minimumWidth(), m_settings.Width - NominalFrame.width()),
-           std::max(minimumHeight(), m_settings.Height - NominalFrame.height()));
+    const QString settingsNotice = loadSettings(m_settings, file);
+    if (!settingsNotice.isEmpty())
+        showNotice(settingsNotice);
+    applyStoredBounds();
     m_saveFilterIndex = m_settings.FilterInd;
     cbMode->setCurrentIndex(m_settings.Mode); // a stored mode out of range leaves no selection
 
@@ -168,8 +171,31 @@ void TFormMain::FormCreate()
     Excel = new TExcel(this);
     SetRunHotKeys(false);
     bCFG->setFocus();
-    // The operator's first move is loading a start list.
-    QCursor::setPos(sbLoad->mapToGlobal(QPoint(16, 16)));
+}
+
+void TFormMain::applyStoredBounds()
+{
+    // The stored place picks the screen; a place on no screen falls back to the primary one.
+    const QScreen *screen = nullptr;
+    if (m_settings.Left && m_settings.Top)
+        screen = QGuiApplication::screenAt(QPoint(*m_settings.Left, *m_settings.Top));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size() + NominalFrame);
+    const WindowPlacement place = fitWindowBounds(m_settings.Left, m_settings.Top, m_settings.Width,
+                                                  m_settings.Height, NominalFrame, minimumSize(), available);
+    if (place.topLeft)
+        move(*place.topLeft);
+    resize(place.size);
+}
+
+void TFormMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The operator's first move is loading a start list. The button has its place only once the
+    // window is laid out and placed by the window manager, which it is when first exposed.
+    if (!m_pointerPlaced && windowHandle())
+        windowHandle()->installEventFilter(this);
 }
 
 void TFormMain::resizeEvent(QResizeEvent *event)
@@ -180,6 +206,12 @@ void TFormMain::resizeEvent(QResizeEvent *event)
 
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_pointerPlaced &&
+        windowHandle()->isExposed()) {
+        m_pointerPlaced = true;
+        windowHandle()->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { QCursor::setPos(sbLoad->mapToGlobal(QPoint(16, 16))); });
+    }
     switch (event->type()) {
     case QEvent::Resize:
         if (watched == Panel7)
@@ -207,6 +239,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
             return true;
         } else if (watched == Notice) {
             Notice->hide();
+            Notice->clear();
             return true;
         }
         break;
@@ -252,6 +285,13 @@ void TFormMain::Label5Click()
 
 void TFormMain::showNotice(const QString &text)
 {
-    Notice->setText(text);
+    // Every message stays until the operator clicks the strip away: one line each, newest first,
+    // a repeated one moving to the top instead of standing twice.
+    QStringList lines;
+    if (!Notice->isHidden())
+        lines = Notice->text().split(u'\n');
+    lines.removeAll(text);
+    lines.prepend(text);
+    Notice->setText(lines.join(u'\n'));
     Notice->show();
 }

@@ -148,7 +148,7 @@ public:
     void sbSaveClick();
     void sbLoadClick();
     bool SaveTextProtocol(const QString &path);
-    void LoadProtocol(const QString &path);
+    bool LoadProtocol(const QString &path); // false, with an error box, when nothing was loaded
     static QString DefaultProtocolName();
     QString ProtocolName() const { return m_protocolName; }
     QString autoSavePath() const;
@@ -177,6 +177,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -192,6 +193,7 @@ private:
     void buildHiddenMenu();
     void FormCreate();
     void FormResize();
+    void applyStoredBounds();
     void Panel7Resize();
     void PanelResize();
     void SortGrid1GetCellFormat(int col, int row, struct TFormatOptions &format);
@@ -221,4 +223,5 @@ private:
     int m_saveFilterIndex = 2;
     QString m_lastFolder;
     QString m_protocolName; // base name of the last loaded start list
+    bool m_pointerPlaced = false;
 };

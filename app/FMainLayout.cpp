@@ -355,11 +355,17 @@ void TFormMain::buildHiddenMenu()
 
 void TFormMain::FormResize()
 {
-    const int fixed = 48 + 224 + 67 + 49;
-    SortGrid1->setColWidths(0, 48);
-    SortGrid1->setColWidths(2, 224);
-    SortGrid1->setColWidths(3, 67);
-    SortGrid1->setColWidths(4, 49);
+    // The fixed columns are never narrower than their captions, whatever font the desktop gives the
+    // grid: the grid keeps one pixel of a caption's width for the line and 12 for the sort arrow.
+    // "Name" takes what the viewport, which excludes the scroll bar, leaves.
+    const QFontMetrics metrics(SortGrid1->font());
+    int fixed = 0;
+    for (const auto &[col, design] : {std::pair{0, 48}, {2, 224}, {3, 67}, {4, 49}}) {
+        const int room = col == SortGrid1->SortOptions().SortCol ? 12 : 1;
+        const int width = std::max(design, metrics.horizontalAdvance(SortGrid1->Cells(col, 0)) + room);
+        SortGrid1->setColWidths(col, width);
+        fixed += width;
+    }
     SortGrid1->setColWidths(1, std::max(0, SortGrid1->ClientWidth() - fixed - Results::ColumnCount));
 
     // Top bar, tool bar and selector bar keep their left and right groups at the edges.

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,6 +27,13 @@
 #include <QToolButton>
 
 using namespace Results;
+
+namespace {
+
+// Far beyond any start list; a larger file was picked by mistake.
+constexpr qint64 MaxStartListBytes = qint64(32) << 20;
+
+} // namespace
 
 void TFormMain::buildGrid()
 {
@@ -127,10 +135,20 @@ void TFormMain::appendRunLog(int lane, int number, const QString &timeText)
                          u'\t' + QString::number(lane) + u'\t' +
                          (number < 0 ? QString() : QString::number(number)) + u'\t' + rider + u'\t' + horse +
                          u'\t' + timeText + QStringLiteral("\r\n");
-    const QByteArray bytes = toAnsi(line);
+    QByteArray bytes = toAnsi(line);
     QFile log(runLogPath());
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(bytes) != bytes.size() ||
-        !log.flush())
+    bool written = log.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
+    if (written && log.size() > 0) {
+        // A record cut short (the program killed while writing) must not run into this one.
+        written = log.seek(std::max<qint64>(0, log.size() - 2));
+        const QByteArray tail = log.read(2);
+        if (tail.endsWith('\r'))
+            bytes.prepend('\n');
+        else if (!tail.endsWith("\r\n"))
+            bytes.prepend("\r\n");
+    }
+    // Unbuffered, the whole record goes out in one write: a crash can cut it, but never interleave it.
+    if (!written || log.write(bytes) != bytes.size())
         showNotice(QStringLiteral("Das Laufprotokoll %1 kann nicht geschrieben werden: %2")
                        .arg(QDir::toNativeSeparators(log.fileName()), log.errorString()));
 }
@@ -338,24 +356,65 @@ void TFormMain::sbLoadClick()
         return;
     const QString path = dialog.selectedFiles().constFirst();
     m_lastFolder = QFileInfo(path).absolutePath();
-    LoadProtocol(path);
+    if (!LoadProtocol(path))
+        return;
     RankProtocol();
     FormResize();
 }
 
-void TFormMain::LoadProtocol(const QString &path)
+bool TFormMain::LoadProtocol(const QString &path)
 {
+    // A list that cannot be read must not replace the protocol: the next automatic save would
+    // write the empty grid over the last good one.
+    QString reason;
     QList<QStringList> rows;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        rows = ProtocolFormat::parseRows(fromAnsi(file.readAll()), ColumnCount);
-    if (rows.isEmpty())
-        rows.append(QStringList(ColumnCount, QString()));
+    ProtocolFormat::ParseReport report;
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        reason = QStringLiteral("Das ist ein Ordner, keine Datei.");
+    } else if (!info.exists()) {
+        reason = QStringLiteral("Die Datei gibt es nicht.");
+    } else if (info.size() > MaxStartListBytes) {
+        // Read whole, a file of gigabytes would hold the window and the memory for nothing.
+        reason = QStringLiteral("Sie ist mit %1 MB zu groß für eine Startliste.").arg(info.size() >> 20);
+    } else {
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            reason = file.errorString();
+        else if (bytes.isEmpty())
+            reason = QStringLiteral("Die Datei ist leer.");
+        else if ((rows = ProtocolFormat::parseRows(fromAnsi(bytes), ColumnCount, &report)).isEmpty())
+            reason = QStringLiteral("Sie enthält keinen Eintrag.");
+    }
+    if (!reason.isEmpty()) {
+        QMessageBox::critical(this, applicationTitle(),
+                              QStringLiteral("Die Startliste %1 kann nicht geladen werden.\n%2")
+                                  .arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    }
+
     SortGrid1->setRowCount(int(rows.size()) + 1);
     for (qsizetype i = 0; i < rows.size(); ++i)
         SortGrid1->setRows(int(i) + 1, rows[i]);
     fillSelectors();
-    m_protocolName = QFileInfo(path).completeBaseName();
+    m_protocolName = info.completeBaseName();
     setWindowTitle(applicationTitle() + QStringLiteral(": ") + ProtocolName());
     UpdateProtocolControls();
+
+    QStringList leftOut;
+    if (report.cutCells > 0)
+        leftOut.append(QStringLiteral("%1 Zellen auf %2 Zeichen gekürzt")
+                           .arg(report.cutCells)
+                           .arg(ProtocolFormat::MaxCellLength));
+    if (report.cutShort)
+        leftOut.append(QStringLiteral("nach %1 Zeilen abgebrochen, der Rest übergangen").arg(rows.size()));
+    if (report.ignoredEmptyLines > 0)
+        leftOut.append(QStringLiteral("%1 leere Zeilen am Ende übergangen").arg(report.ignoredEmptyLines));
+    if (!leftOut.isEmpty())
+        showNotice(QStringLiteral("Startliste %1: %2.")
+                       .arg(QDir::toNativeSeparators(path), leftOut.join(QStringLiteral(", "))));
+    return true;
 }

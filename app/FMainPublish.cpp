@@ -64,8 +64,8 @@ void TFormMain::sbExcelClick()
     if (!Excel)
         Excel = new TExcel(this);
     Excel->ExcelNew = true;
-    if (!Excel->Connect())
-        return;
+    // Without a program for workbooks the file is still written: the operator can take it along.
+    const bool canOpen = Excel->Connect();
     Excel->setWorkbookName(DefaultProtocolName());
     Excel->NewWorkbook();
     for (int r = 0; r < SortGrid1->RowCount(); ++r) {
@@ -81,14 +81,18 @@ void TFormMain::sbExcelClick()
                          QString::number(totals.DistinctHorses), QString::number(totals.DistinctTimes)};
     Excel->WriteLine();
     Excel->AutoFitColumns();
-    if (Excel->ShowWorkbook())
-        return;
-    if (Excel->Failed())
+    const bool done = canOpen ? Excel->ShowWorkbook() : Excel->SaveWorkbook();
+    if (Excel->Failed()) {
         QMessageBox::critical(this, applicationTitle(),
                               QStringLiteral("Die Arbeitsmappe konnte nicht geschrieben werden: ") +
                                   Excel->ErrorString());
-    else
+    } else if (!canOpen) {
+        showNotice(QStringLiteral("Die Arbeitsmappe wurde als %1 gespeichert; kein Programm auf diesem "
+                                  "Rechner öffnet Excel-Arbeitsmappen.")
+                       .arg(QDir::toNativeSeparators(Excel->WorkbookPath())));
+    } else if (!done) {
         showNotice(
             QStringLiteral("Die Arbeitsmappe %1 wurde gespeichert, aber kein Programm hat sie geöffnet.")
                 .arg(QDir::toNativeSeparators(Excel->WorkbookPath())));
+    }
 }

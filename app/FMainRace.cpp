@@ -58,7 +58,6 @@ void TFormMain::startRun(quint32 tick)
     sb1->setEnabled(false);
     sb2->setEnabled(false);
     SetRunHotKeys(true);
-    Notice->hide();
     bFSTART->setFocus();
     UpdateProtocolControls();
 }

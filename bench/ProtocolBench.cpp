@@ -59,7 +59,7 @@ void BM_LoadStartList(benchmark::State &state)
     }
     state.SetLabel(QStringLiteral("%1 rows").arg(form.SortGrid1->RowCount() - 1).toStdString());
 }
-BENCHMARK(BM_LoadStartList)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadStartList)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // One lane stop that ends a run in the pace test mode: time entered, protocol ranked and saved,
 // time logged.
@@ -80,6 +80,85 @@ void BM_EndOfRun(benchmark::State &state)
         form.mSTOPClick(0);
     }
 }
-BENCHMARK(BM_EndOfRun)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EndOfRun)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// Files that are no start list, as operators have picked them by mistake.
+const char *const OddFileNames[] = {
+    "1 MB in one line",
+    "10 MB in one line",
+    "one entry and 800,000 lone CRs",
+    "1 MB of unclosed quotes",
+    "1 MB of short entries",
+    "1 MB of CRs between two entries",
+    "2,000 lines of five long cells",
+};
+
+QString writeOddFile(const QTemporaryDir &dir, int kind)
+{
+    constexpr int MB = 1 << 20;
+    QByteArray bytes;
+    switch (kind) {
+    case 0: bytes = QByteArray(MB, 'x'); break;
+    case 1: bytes = QByteArray(10 * MB, 'x'); break;
+    case 2: bytes = "1;Anna;Blitz\r" + QByteArray(800000, '\r'); break;
+    case 3:
+        while (bytes.size() < MB)
+            bytes += "1;Anna;\"Blitz\n";
+        break;
+    case 4:
+        for (int i = 1; bytes.size() < MB; ++i)
+            bytes += QByteArray::number(i) + ";R;P\r\n";
+        break;
+    case 5: bytes = "1;Anna\r" + QByteArray(MB, '\r') + "2;Bernd\r\n"; break;
+    default:
+        for (int i = 1; i <= 2000; ++i) {
+            const QByteArray cell(1200, char('a' + i % 26));
+            bytes += QByteArray::number(i) + ";" + cell + ";" + cell + ";" + cell + ";" + cell + "\r\n";
+        }
+        break;
+    }
+    const QString path = dir.filePath(QStringLiteral("odd-%1.txt").arg(kind));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+void BM_LoadOddFile(benchmark::State &state)
+{
+    Fixture fixture;
+    const QString path = writeOddFile(fixture.dir, int(state.range(0)));
+    TFormMain form;
+    for (auto _ : state) {
+        form.LoadProtocol(path);
+        form.RankProtocol();
+    }
+    state.SetLabel(QStringLiteral("%1: %2 rows")
+                       .arg(QLatin1StringView(OddFileNames[state.range(0)]))
+                       .arg(form.SortGrid1->RowCount() - 1)
+                       .toStdString());
+}
+BENCHMARK(BM_LoadOddFile)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+// The end of a run in the pace test mode after such a file was loaded.
+void BM_EndOfRunAfterOddFile(benchmark::State &state)
+{
+    Fixture fixture;
+    const QString path = writeOddFile(fixture.dir, int(state.range(0)));
+    TFormMain form;
+    form.LoadProtocol(path);
+    form.RankProtocol();
+    form.cbMode->setCurrentIndex(0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.mResetClick(true);
+        form.mStartClick();
+        fixture.ticks += 12345;
+        state.ResumeTiming();
+        form.mSTOPClick(0);
+    }
+    state.SetLabel(OddFileNames[state.range(0)]);
+}
+BENCHMARK(BM_EndOfRunAfterOddFile)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 
 } // namespace

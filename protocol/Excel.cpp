@@ -88,6 +88,15 @@ bool TExcel::readsAsNumber(const QString &value, double *number)
     return true;
 }
 
+QString TExcel::escapedText(const QString &value)
+{
+    static const QRegularExpression codedCharacter(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    if (!value.contains(QStringLiteral("_x")))
+        return value;
+    QString escaped = value;
+    return escaped.replace(codedCharacter, QStringLiteral("_x005F_"));
+}
+
 bool TExcel::fail(const QString &reason)
 {
     if (m_error.isEmpty())
@@ -161,7 +170,7 @@ bool TExcel::WriteLine()
         const lxw_error error =
             readsAsNumber(value, &number)
                 ? worksheet_write_number(m_sheet, row, col, number, nullptr)
-                : worksheet_write_string(m_sheet, row, col, value.toUtf8().constData(), nullptr);
+                : worksheet_write_string(m_sheet, row, col, escapedText(value).toUtf8().constData(), nullptr);
         if (error != LXW_NO_ERROR)
             return fail(lxwMessage(error));
         qsizetype &width = m_widths[int(col)];
@@ -205,6 +214,11 @@ QString TExcel::freeFileName() const
 
 bool TExcel::ShowWorkbook()
 {
+    return SaveWorkbook() && m_app->open(m_path);
+}
+
+bool TExcel::SaveWorkbook()
+{
     if (Failed())
         return false;
     if (!m_workbook)
@@ -229,5 +243,5 @@ bool TExcel::ShowWorkbook()
                         .arg(QDir::toNativeSeparators(freeFileName())));
     m_partPath.clear();
     m_path = path;
-    return m_app->open(path);
+    return true;
 }

@@ -62,6 +62,8 @@ public:
     // Writes the workbook file and hands it to the application. False when the file could not be
     // written (Failed()) or when nothing took it (the file then stays in Folder()).
     bool ShowWorkbook();
+    // Writes the workbook file only, for a desktop where no program takes it. False when it failed.
+    bool SaveWorkbook();
 
     bool Failed() const { return !m_error.isEmpty(); }
     QString ErrorString() const { return m_error; }
@@ -76,6 +78,9 @@ public:
 
     // A value written as a number cell: a decimal number with a point, optional sign and exponent.
     static bool readsAsNumber(const QString &value, double *number = nullptr);
+    // A text as the workbook must hold it: the format reads "_x0041_" as the character it codes,
+    // so a text that holds such a run literally gets its underscore escaped ("_x005F_x0041_").
+    static QString escapedText(const QString &value);
 
 private:
     bool fail(const QString &reason);

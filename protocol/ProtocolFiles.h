@@ -11,14 +11,37 @@ namespace ProtocolFormat {
 
 inline constexpr int ColumnCount = 5;
 
-// Text format: every field followed by a TAB, an empty field written as one blank, CR LF.
+// Longest cell a load keeps: a start list's cells are names, far below this, and a file that is
+// not a start list must not fill the grid, the selectors and every later save with megabytes.
+inline constexpr int MaxCellLength = 1000;
+// Most entry rows, and most characters in all cells, that a load keeps (start numbers stay below
+// 100), so that ranking and saving the protocol at the end of every run stays quick whatever file
+// was picked.
+inline constexpr int MaxRows = 1000;
+inline constexpr qsizetype MaxText = 250000;
+
+// Text format: every field followed by a TAB, an empty field written as one blank, CR LF. A line
+// break or TAB inside a cell is written as one blank, so every cell stays on its own line and field.
 QString textLine(const QStringList &cells);
+
+// What a load left out of the file.
+struct ParseReport
+{
+    int cutCells = 0;          // cells cut to MaxCellLength
+    int ignoredEmptyLines = 0; // empty lines after the last entry
+    bool cutShort = false;     // the rest of the file was not read: MaxRows or MaxText was reached
+};
 
 // Splits a start list or protocol into entry rows of exactly `columns` cells.
 // Lines beginning with "Nr" are headers and skipped. A line holding a TAB is split at TABs, a run
 // of TABs counting as one and an empty piece becoming one blank. Any other line is CSV: ";"
-// separates, empty fields keep their column, quoted fields may hold ";", quotes and line breaks.
-// Pieces beyond `columns` are dropped; an empty line gives an entry of empty cells.
-QList<QStringList> parseRows(QStringView text, int columns = ColumnCount);
+// separates and empty fields keep their column, but an empty first field becomes one blank as in
+// the TAB lines. A field that starts with a quote is quoted when the quote closes before the end
+// of the text and the closing quote ends the field; it may then hold ";", quotes and line breaks.
+// Any other quote is an ordinary character, and its line ends at its line break.
+// Pieces beyond `columns` are dropped and cells are cut to MaxCellLength. An empty line gives an
+// entry of empty cells, except after the last entry, where empty lines are ignored. Reading stops
+// before the row that would pass MaxRows or MaxText.
+QList<QStringList> parseRows(QStringView text, int columns = ColumnCount, ParseReport *report = nullptr);
 
 } // namespace ProtocolFormat

@@ -38,8 +38,11 @@ QStringList headerCaptions()
 
 double timeKey(QStringView text, const LocaleConverter &converter)
 {
+    // No time runs to 32 characters; a longer text (a cell of a file that was no start list) would
+    // only keep the locale's number parser busy at every comparison of a sort.
+    constexpr qsizetype LongestTime = 32;
     const QStringView trimmed = text.trimmed();
-    if (trimmed.isEmpty() || text == u"AUS" || text == u"aus")
+    if (trimmed.isEmpty() || trimmed.size() > LongestTime || text == u"AUS" || text == u"aus")
         return NoTime;
     double value = 0;
     return converter.toDouble(trimmed, value) ? value : NoTime;

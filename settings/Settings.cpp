@@ -138,6 +138,25 @@ QString failedToSet(QStringView name)
     return QStringLiteral("Failed to set data for '%1'").arg(name);
 }
 
+// Keeps a damaged settings file for a look by hand and frees its place for a fresh one.
+QString moveAside(const QString &path)
+{
+    const QString aside = path + QStringLiteral(".defekt");
+    const QFileInfo older(aside);
+    if (older.isDir())
+        QDir(aside).removeRecursively();
+    else if (older.exists() || older.isSymLink())
+        QFile::remove(aside);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QDir().rename(path, aside))
+        return QStringLiteral("Die Einstellungsdatei %1 ist nicht lesbar und lässt sich nicht beiseitelegen; "
+                              "es gelten die Grundeinstellungen.")
+            .arg(shown);
+    return QStringLiteral("Die Einstellungsdatei %1 war nicht lesbar und liegt jetzt als %2 daneben; "
+                          "es gelten die Grundeinstellungen, beim Beenden wird eine neue geschrieben.")
+        .arg(shown, QDir::toNativeSeparators(aside));
+}
+
 } // namespace
 
 Settings::Settings()
@@ -256,15 +275,16 @@ bool SettingsFile::commit()
     return m_settings->status() == QSettings::NoError;
 }
 
-void loadSettings(Settings &settings, SettingsFile &file)
+QString loadSettings(Settings &settings, SettingsFile &file)
 {
     if (!file.openKey(false))
-        return;
+        return QFileInfo::exists(file.path()) ? moveAside(file.path()) : QString();
     for (const SettingRow &row : SettingsTable) {
         if (!readRow(row, settings, file))
             break;
     }
     file.closeKey();
+    return {};
 }
 
 QString writeSettings(const Settings &settings, SettingsFile &file)

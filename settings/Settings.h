@@ -89,7 +89,10 @@ private:
 
 // Reads the values in table order; the first read that fails ends the load silently, keeping what
 // was read before it. A missing file reads nothing.
-void loadSettings(Settings &settings, SettingsFile &file);
+// A file that is there but cannot be read at all would refuse every later write as well, so it is
+// moved aside as "<name>.defekt" and the load keeps the initial values; the returned text then tells
+// the operator (empty otherwise).
+QString loadSettings(Settings &settings, SettingsFile &file);
 
 // Writes every value. Returns "Failed to set data for '<name>'" for the first write that fails, after
 // which nothing more is written, and empty on success. A file that cannot be created fails the first

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 
@@ -222,13 +223,22 @@ TEST_F(FMainPublishTest, ExcelGetsHeaderEntriesAndTotalsInANewWorkbookEachTime)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramEndsSilently)
+TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramStillWritesTheWorkbookAndSaysWhere)
 {
     loadStartList();
     spreadsheet.available = false;
-    form->sbExcelClick();
+    auto *button = form->findChild<QToolButton *>(u"sbExcel"_qs);
+    auto *notice = form->findChild<QLabel *>(u"Notice"_qs);
+    ASSERT_TRUE(button && notice);
+    button->click();
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    EXPECT_FALSE(QDir(dir.filePath(u"Mappen"_qs)).exists());
+    const QDir folder(dir.filePath(u"Mappen"_qs));
+    const QStringList files = folder.entryList({u"*.xlsx"_qs}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(sheetCells(folder.filePath(files[0])).value(u"A1"_qs), u"Start-Nr."_qs);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(folder.filePath(files[0]))))
+        << notice->text().toStdString();
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -245,4 +255,28 @@ TEST_F(FMainPublishTest, AFailedWorkbookIsReportedAndNotHandedOver)
     EXPECT_TRUE(messages[0].startsWith(u"Die Arbeitsmappe konnte nicht geschrieben werden: "_qs));
     EXPECT_EQ(icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
+}
+
+TEST_F(FMainPublishTest, CaptionsStayWholeBesideTheScrollBarInAnyFont)
+{
+    QByteArray list;
+    for (int i = 1; i <= 40; ++i)
+        list += QByteArray::number(i) + ";Reiter;Pferd\r\n";
+    loadBytes(list);
+    auto *grid = form->findChild<TSortGrid *>(u"SortGrid1"_qs);
+    ASSERT_TRUE(grid);
+    for (int pixels : {16, 20, 24}) {
+        QFont font = grid->font();
+        font.setPixelSize(pixels);
+        grid->setFont(font);
+        form->resize(form->width() + 1, form->height()); // the columns are laid out at every resize
+        QApplication::processEvents();
+        ASSERT_TRUE(grid->verticalScrollBar()->isVisible()) << pixels;
+        int total = 0;
+        for (int col = 0; col < 5; ++col) {
+            EXPECT_EQ(grid->DisplayCaption(col), cell(col, 0)) << pixels;
+            total += grid->ColWidths(col) + 1;
+        }
+        EXPECT_LE(total, grid->viewport()->width()) << pixels;
+    }
 }

@@ -285,3 +285,30 @@ TEST_F(ExcelTest, AnUnshownWorkbookLeavesNothingBehind)
     EXPECT_TRUE(folderFiles().isEmpty());
     EXPECT_TRUE(app.opened.isEmpty());
 }
+
+TEST_F(ExcelTest, TextsThatLookLikeCodedCharactersAreEscaped)
+{
+    struct Case
+    {
+        QString value;
+        QString stored; // as it stands in the workbook
+    };
+    const Case cases[] = {
+        {u"_x0041_"_qs, u"_x005F_x0041_"_qs},
+        {u"Anna_x00e9_Maria"_qs, u"Anna_x005F_x00e9_Maria"_qs},
+        {u"__x004A__x004b_"_qs, u"__x005F_x004A__x005F_x004b_"_qs},
+        {u"_x41_"_qs, u"_x41_"_qs},
+        {u"x0041_"_qs, u"x0041_"_qs},
+        {u"_x004G_"_qs, u"_x004G_"_qs},
+    };
+    ASSERT_TRUE(excel.Connect());
+    ASSERT_TRUE(excel.NewWorkbook());
+    for (const Case &c : cases)
+        excel.LineValues.append(c.value);
+    ASSERT_TRUE(excel.WriteLine());
+    ASSERT_TRUE(excel.ShowWorkbook());
+    const Sheet sheet = Sheet::read(excel.WorkbookPath());
+    const char *refs[] = {"A1", "B1", "C1", "D1", "E1", "F1"};
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        EXPECT_EQ(sheet.text(refs[i]), cases[i].stored) << cases[i].value.toStdString();
+}

@@ -4,10 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -271,4 +274,46 @@ TEST(SettingsKey, FollowsTheProgramFileName)
     setProgramFilePath(QStringLiteral("/opt/timer/Bahn2"));
     EXPECT_EQ(SettingsKey(), u"\\Software\\Bahn2"_qs);
     setProgramFilePath(QString());
+}
+
+TEST_F(SettingsStore, AFileThatCannotBeReadIsMovedAsideAndWrittenAfresh)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void()> damage;
+    };
+    const Case cases[] = {
+        {"an unclosed section", [&] { writeIni("[General\nLeft=10\nTop=20\n"); }},
+        {"a folder in its place", [&] { ASSERT_TRUE(QDir(dir.path()).mkdir(u"Ombrel.ini"_qs)); }},
+        {"an older damaged file beside it",
+         [&] {
+             writeIni("[General\n");
+             QFile older(path + u".defekt"_qs);
+             ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+         }},
+    };
+    for (const Case &c : cases) {
+        c.damage();
+        Settings s;
+        SettingsFile file(path);
+        const QString notice = loadSettings(s, file);
+        expectInitial(s, 0);
+        EXPECT_TRUE(notice.contains(QDir::toNativeSeparators(path + u".defekt"_qs))) << c.name;
+        EXPECT_TRUE(QFileInfo(path + u".defekt"_qs).exists()) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(path)) << c.name;
+
+        // The exit writes a fresh file, which the next start reads without a word.
+        s.Left = 40;
+        EXPECT_EQ(writeSettings(s, file), QString()) << c.name;
+        Settings next;
+        SettingsFile again(path);
+        EXPECT_EQ(loadSettings(next, again), QString()) << c.name;
+        EXPECT_EQ(next.Left, 40) << c.name;
+
+        QFile::remove(path);
+        QDir(path).removeRecursively();
+        QFile::remove(path + u".defekt"_qs);
+        QDir(path + u".defekt"_qs).removeRecursively();
+    }
 }

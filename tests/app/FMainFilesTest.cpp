@@ -1,0 +1,176 @@
+// Loading start lists and saving what the runs produce, as the operator meets the faults.
+#include "tests/app/FMainFixture.h"
+
+#include <QDir>
+#include <QMessageBox>
+
+#include <functional>
+
+namespace {
+
+struct MessageSeen
+{
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+// Runs action and answers every message box that opens meanwhile, keeping what it said.
+QList<MessageSeen> answerMessages(const std::function<void()> &action)
+{
+    QList<MessageSeen> seen;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen.append({box->text(), box->icon()});
+            box->accept();
+        }
+    });
+    poll.start();
+    action();
+    return seen;
+}
+
+} // namespace
+
+TEST_F(FMainTest, AStartListThatCannotBeReadLeavesTheProtocolAsItWas)
+{
+    loadBytes("1;Anna;Blitz\r\n2;Bernd;Donner\r\n", u"gut.txt"_qs);
+    const QString caption = form->windowTitle();
+    auto *grid = form->findChild<TSortGrid *>(u"SortGrid1"_qs);
+    auto *lane1 = form->findChild<QComboBox *>(u"cbBuhn1"_qs);
+    auto *lane2 = form->findChild<QComboBox *>(u"cbBuhn2"_qs);
+    ASSERT_TRUE(grid && lane1 && lane2);
+    const QStringList items = {lane1->itemText(0), lane1->itemText(1)};
+
+    auto write = [&](const char *name, const QByteArray &bytes) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"Ordner"_qs));
+    const QString huge = write("riesig.txt", "1;Anna;Blitz\r\n");
+    ASSERT_TRUE(QFile(huge).resize(qint64(40) << 20)); // sparse: costs no disk
+    struct Case
+    {
+        const char *name;
+        QString path;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"a folder", dir.filePath(u"Ordner"_qs), u"Ordner"_qs},
+        {"a missing file", dir.filePath(u"fehlt.txt"_qs), u"gibt es nicht"_qs},
+        {"an empty file", write("leer.txt", ""), u"leer"_qs},
+        {"a header only", write("kopf.txt", "Nr.;Name;Pferd\r\n"), u"keinen Eintrag"_qs},
+        {"empty lines only", write("zeilen.txt", "\r\n\r\n\n\r"), u"keinen Eintrag"_qs},
+        {"a file far too large", huge, u"zu groß"_qs},
+    };
+    for (const Case &c : cases) {
+        const QList<MessageSeen> seen = answerMessages([&] { loadFile(c.path); });
+        ASSERT_EQ(seen.size(), 1) << c.name;
+        EXPECT_EQ(seen[0].icon, QMessageBox::Critical) << c.name;
+        EXPECT_TRUE(seen[0].text.contains(QDir::toNativeSeparators(c.path))) << c.name;
+        EXPECT_TRUE(seen[0].text.contains(c.reason)) << c.name << ": " << seen[0].text.toStdString();
+        EXPECT_EQ(form->windowTitle(), caption) << c.name;
+        EXPECT_EQ(grid->RowCount(), 3) << c.name;
+        EXPECT_EQ(QStringList({cell(1, 1), cell(1, 2)}), QStringList({u"Anna"_qs, u"Bernd"_qs})) << c.name;
+        EXPECT_EQ(QStringList({lane1->itemText(0), lane1->itemText(1)}), items) << c.name;
+        EXPECT_EQ(lane1->currentIndex(), 0) << c.name;
+        EXPECT_EQ(lane2->currentIndex(), 1) << c.name;
+    }
+}
+
+TEST_F(FMainTest, ALoadThatLeavesSomethingOutSaysSoInTheNoticeStrip)
+{
+    loadBytes("1;" + QByteArray(5000, 'x') + "\r\n2;Bernd\r" + QByteArray(800, '\r'));
+    auto *grid = form->findChild<TSortGrid *>(u"SortGrid1"_qs);
+    auto *notice = form->findChild<QLabel *>(u"Notice"_qs);
+    ASSERT_TRUE(grid && notice);
+    EXPECT_EQ(grid->RowCount(), 3);
+    EXPECT_EQ(cell(1, 1), QString(1000, u'x'));
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(u"1 Zellen auf 1000 Zeichen gekürzt"_qs))
+        << notice->text().toStdString();
+    EXPECT_TRUE(notice->text().contains(u"800 leere Zeilen am Ende übergangen"_qs));
+}
+
+TEST_F(FMainTest, ARunLogRecordCutShortStaysOnALineOfItsOwn)
+{
+    loadBytes("1;Anna;Blitz\r\n2;Bernd;Donner\r\n");
+    auto *start = form->findChild<TBitBtnWithColor *>(u"bSTART"_qs);
+    ASSERT_TRUE(start);
+    const QString logPath = dir.filePath(u"ombrel-Laeufe.log"_qs);
+    const QByteArray earlier = "2026-12-01 10:00:00\t1\t3\tCarla\tWetter\t21,01";
+    struct Case
+    {
+        const char *name;
+        QByteArray before;
+        QByteArray kept; // what the log must start with afterwards
+    };
+    const Case cases[] = {
+        {"cut inside a record", earlier.left(25), earlier.left(25) + "\r\n"},
+        {"cut between CR and LF", earlier + "\r", earlier + "\r\n"},
+        {"complete", earlier + "\r\n", earlier + "\r\n"},
+        {"new", "", ""},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(logPath);
+        if (!c.before.isEmpty()) {
+            QFile log(logPath);
+            ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+            log.write(c.before);
+        }
+        QTest::mousePress(start, Qt::LeftButton);
+        QTest::mouseRelease(start, Qt::LeftButton);
+        ticks += 21010;
+        key(Qt::Key_1);
+        key(Qt::Key_2);
+        key(Qt::Key_0);
+        const QByteArray log = readFile(logPath);
+        ASSERT_TRUE(log.startsWith(c.kept)) << c.name << ": " << log.toStdString();
+        // Two records follow, each a line of its own that starts with its date.
+        const QList<QByteArray> records = log.mid(c.kept.size()).split('\n');
+        ASSERT_EQ(records.size(), 3) << c.name << ": " << log.toStdString();
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_TRUE(records[i].startsWith("20") && records[i].endsWith("\t21,01\r")) << c.name;
+            EXPECT_EQ(records[i].count('\r'), 1) << c.name;
+        }
+        EXPECT_TRUE(records[2].isEmpty()) << c.name;
+    }
+}
+
+TEST_F(FMainTest, EveryFailureStaysInTheNoticeStripUntilClicked)
+{
+    loadBytes("1;Anna;Blitz\r\n2;Bernd;Donner\r\n");
+    auto *start = form->findChild<TBitBtnWithColor *>(u"bSTART"_qs);
+    auto *notice = form->findChild<QLabel *>(u"Notice"_qs);
+    ASSERT_TRUE(start && notice);
+    // Folders where the automatic save and the run log should go: both fail.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"ombrel.txt"_qs));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"ombrel-Laeufe.log"_qs));
+    QTest::mousePress(start, Qt::LeftButton);
+    QTest::mouseRelease(start, Qt::LeftButton);
+    key(Qt::Key_1);
+    key(Qt::Key_2);
+    QStringList lines = notice->text().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << notice->text().toStdString();
+    EXPECT_TRUE(lines[0].contains(u"nicht automatisch gesichert"_qs)); // newest first
+    EXPECT_TRUE(lines[1].contains(u"Laufprotokoll"_qs));
+
+    // The next run does not hide what has not been seen.
+    key(Qt::Key_0);
+    QTest::mousePress(start, Qt::LeftButton);
+    QTest::mouseRelease(start, Qt::LeftButton);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text().split(u'\n'), lines);
+
+    // A click clears the strip; the next failure stands alone.
+    QTest::mouseClick(notice, Qt::LeftButton);
+    EXPECT_FALSE(notice->isVisible());
+    key(Qt::Key_1);
+    EXPECT_TRUE(notice->isVisible());
+    lines = notice->text().split(u'\n');
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains(u"Laufprotokoll"_qs));
+}

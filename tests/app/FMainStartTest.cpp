@@ -1,0 +1,100 @@
+// Start-up and exit as they meet stored settings: a damaged file, bounds from elsewhere, the pointer.
+#include "tests/app/FMainFixture.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <limits>
+
+namespace {
+
+// Answers every message box that opens while action runs and returns their texts.
+QStringList answerMessages(const std::function<void()> &action)
+{
+    QStringList seen;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen.append(box->text());
+            box->accept();
+        }
+    });
+    poll.start();
+    action();
+    return seen;
+}
+
+class FMainDamagedSettingsTest : public FMainTest
+{
+protected:
+    void beforeForm() override
+    {
+        // A folder where the file belongs: nothing can be read from it nor written to it.
+        ASSERT_TRUE(QDir().mkpath(settingsFilePath()));
+        QFile inside(settingsFilePath() + u"/Left"_qs);
+        ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    }
+};
+
+class FMainForeignBoundsTest : public FMainTest
+{
+protected:
+    void beforeForm() override
+    {
+        Settings stored;
+        stored.Left = 100000;
+        stored.Top = 100000;
+        stored.Width = std::numeric_limits<int>::max();
+        stored.Height = std::numeric_limits<int>::max();
+        SettingsFile file(settingsFilePath());
+        ASSERT_EQ(writeSettings(stored, file), QString());
+    }
+};
+
+} // namespace
+
+TEST_F(FMainDamagedSettingsTest, ADamagedSettingsFileIsMovedAsideOnceAndWrittenAfreshAtTheExit)
+{
+    const QString aside = settingsFilePath() + u".defekt"_qs;
+    auto *notice = form->findChild<QLabel *>(u"Notice"_qs);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(aside))) << notice->text().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(aside + u"/Left"_qs));
+
+    form->findChild<QComboBox *>(u"cbMode"_qs)->setCurrentIndex(0);
+    EXPECT_EQ(answerMessages([&] { form.reset(); }), QStringList());
+    Settings saved;
+    SettingsFile file(settingsFilePath());
+    EXPECT_EQ(loadSettings(saved, file), QString());
+    EXPECT_EQ(saved.Mode, 0);
+
+    // The next start finds a sound file and says nothing.
+    form = std::make_unique<TFormMain>();
+    EXPECT_TRUE(form->findChild<QLabel *>(u"Notice"_qs)->isHidden());
+    QDir(aside).removeRecursively();
+}
+
+TEST_F(FMainForeignBoundsTest, StoredBoundsBeyondTheScreenAreFittedToIt)
+{
+    const QRect available = form->screen()->availableGeometry();
+    EXPECT_LE(form->width(), std::max(available.width(), form->minimumWidth()));
+    EXPECT_LE(form->height(), available.height());
+    EXPECT_GE(form->height(), form->minimumHeight());
+    EXPECT_TRUE(available.contains(form->pos())) << form->pos().x() << "," << form->pos().y();
+}
+
+TEST_F(FMainTest, ThePointerStartsOnDatenbankLaden)
+{
+    auto *load = form->findChild<QToolButton *>(u"sbLoad"_qs);
+    ASSERT_TRUE(load);
+    const QPoint middle = load->mapToGlobal(QPoint(16, 16));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == middle; }, 1000))
+        << QCursor::pos().x() << "," << QCursor::pos().y();
+    EXPECT_EQ(load->toolTip(), u"Datenbank laden"_qs);
+}

@@ -17,6 +17,7 @@ if [ "${1:-}" = "--tests" ]; then
         clang-format clang-tidy
         unzip
         poppler-utils
+        cups
     )
 fi
 

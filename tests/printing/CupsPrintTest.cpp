@@ -57,9 +57,7 @@ protected:
         QPrinter &printer = sharedPrinter();
         printer.setOutputFileName(QString());
         printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(QString::fromLatin1(PrivateCups::QueueName));
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Portrait);
+        usePrinter(PrivateCups::QueueName);
 
         completeCertLayout(layout);
         form.setPrintSource([this] {
@@ -68,6 +66,13 @@ protected:
                 to};
         });
         form.resize(700, 900);
+    }
+
+    static void usePrinter(const char *queue)
+    {
+        sharedPrinter().setPrinterName(QString::fromLatin1(queue));
+        sharedPrinter().setPageSize(QPageSize(QPageSize::A4));
+        sharedPrinter().setPageOrientation(QPageLayout::Portrait);
     }
 
     // Shows the document in the preview, presses "Drucken" and returns the one job's file.
@@ -119,8 +124,25 @@ TEST_F(CupsPrintTest, ProtocolOfSixtyEntriesComesOutOfTheQueueOnA4)
     EXPECT_TRUE(pageTexts[pages - 1].contains(u"Gesamt:"));
 }
 
-TEST_F(CupsPrintTest, CertificatesCarryTheirNamesAtTheirMillimetres)
+// A printer that cannot reach the paper's edges gets pages of its printable area: the job asks for a
+// user-defined paper of that size, and every field keeps its millimetres from that page's corner.
+struct QueueCase
 {
+    const char *queue;
+    double pageWidthMm, pageHeightMm;
+};
+
+class CupsCertificatesTest : public CupsPrintTest, public ::testing::WithParamInterface<QueueCase>
+{};
+
+INSTANTIATE_TEST_SUITE_P(Queues, CupsCertificatesTest,
+                         ::testing::Values(QueueCase{PrivateCups::QueueName, 210.0, 297.0},
+                                           // 12 pt left and right, 18 pt top and bottom out of reach
+                                           QueueCase{PrivateCups::MarginsQueueName, 201.5, 284.3}));
+
+TEST_P(CupsCertificatesTest, CarryTheirNamesAtTheirMillimetres)
+{
+    usePrinter(GetParam().queue);
     cells = protocol(5);
     from = 2;
     to = 4;
@@ -135,17 +157,18 @@ TEST_F(CupsPrintTest, CertificatesCarryTheirNamesAtTheirMillimetres)
     ASSERT_FALSE(job.isEmpty()) << status.toStdString() << PrivateCups::instance()->errorLog().toStdString();
     EXPECT_TRUE(status.startsWith(u"Gedruckt")) << status.toStdString();
     EXPECT_EQ(pdfInfo(job, QStringLiteral("Pages")), QStringLiteral("3"));
-    EXPECT_TRUE(pdfInfo(job, QStringLiteral("Page size")).contains(u"(A4)"));
+    const QStringList size = pdfInfo(job, QStringLiteral("Page size")).split(u' ');
+    ASSERT_GE(size.size(), 3) << size.join(u' ').toStdString();
+    EXPECT_NEAR(size[0].toDouble() * MmPerPoint, GetParam().pageWidthMm, 0.5);
+    EXPECT_NEAR(size[2].toDouble() * MmPerPoint, GetParam().pageHeightMm, 0.5);
 
-    // The page is composed on the printable area, which starts this far into the paper.
-    const QPointF offset = sharedPrinter().pageRect(QPrinter::Millimeter).topLeft();
     const QString words = pdfWords(job);
     for (int row = from; row <= to; ++row) {
         const QString page = pageWords(words, row - from + 1);
         const WordBox box = findWord(page, QStringLiteral("Reiterin%1").arg(row));
         ASSERT_TRUE(box.found) << "row " << row << " not on its page";
-        EXPECT_NEAR(box.xMin * MmPerPoint, offset.x() + 40.0, 0.5) << row;
-        EXPECT_NEAR(box.yMin * MmPerPoint, offset.y() + 100.0, 1.0) << row;
+        EXPECT_NEAR(box.xMin * MmPerPoint, 40.0, 0.5) << row;
+        EXPECT_NEAR(box.yMin * MmPerPoint, 100.0, 1.0) << row;
         for (int other = from; other <= to; ++other) {
             if (other != row) {
                 EXPECT_FALSE(findWord(page, QStringLiteral("Reiterin%1").arg(other)).found) << row << other;

@@ -125,13 +125,19 @@ void PrivateCups::start()
         }
         QThread::msleep(20);
     }
-    if (!runClient(QStringLiteral("lpadmin"),
-                   {QStringLiteral("-p"), QString::fromLatin1(QueueName), QStringLiteral("-E"),
-                    QStringLiteral("-v"), QStringLiteral("ombrel-file:") + outputDir(), QStringLiteral("-P"),
-                    DataDir + QStringLiteral("/ombrel-pdf.ppd"), QStringLiteral("-o"),
-                    QStringLiteral("printer-error-policy=abort-job")}) ||
+    if (!addQueue(QueueName, QStringLiteral("ombrel-pdf.ppd")) ||
+        !addQueue(MarginsQueueName, QStringLiteral("ombrel-pdf-margins.ppd")) ||
         !runClient(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QString::fromLatin1(QueueName)}))
-        m_error = QStringLiteral("lpadmin could not add the queue: ") + errorLog();
+        m_error = QStringLiteral("lpadmin could not add the queues: ") + errorLog();
+}
+
+bool PrivateCups::addQueue(const char *name, const QString &ppd)
+{
+    return runClient(QStringLiteral("lpadmin"),
+                     {QStringLiteral("-p"), QString::fromLatin1(name), QStringLiteral("-E"),
+                      QStringLiteral("-v"), QStringLiteral("ombrel-file:") + outputDir(),
+                      QStringLiteral("-P"), DataDir + u'/' + ppd, QStringLiteral("-o"),
+                      QStringLiteral("printer-error-policy=abort-job")});
 }
 
 void PrivateCups::stop()

@@ -13,6 +13,9 @@ class PrivateCups
 {
 public:
     static constexpr const char *QueueName = "OmbrelPdf";
+    // The same queue on a printer that cannot reach the paper's edges (12 pt left and right,
+    // 18 pt top and bottom).
+    static constexpr const char *MarginsQueueName = "OmbrelPdfMargins";
 
     PrivateCups();
     ~PrivateCups();
@@ -44,6 +47,7 @@ public:
 
 private:
     bool prepareFolders();
+    bool addQueue(const char *name, const QString &ppd);
     bool runClient(const QString &program, const QStringList &arguments, QString *output = nullptr) const;
 
     QTemporaryDir m_dir;

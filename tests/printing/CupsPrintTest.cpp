@@ -135,10 +135,21 @@ struct QueueCase
 class CupsCertificatesTest : public CupsPrintTest, public ::testing::WithParamInterface<QueueCase>
 {};
 
+void PrintTo(const QueueCase &queueCase, std::ostream *os)
+{
+    *os << queueCase.queue;
+}
+
+std::string queueName(const ::testing::TestParamInfo<QueueCase> &queueCase)
+{
+    return queueCase.param.queue;
+}
+
 INSTANTIATE_TEST_SUITE_P(Queues, CupsCertificatesTest,
                          ::testing::Values(QueueCase{PrivateCups::QueueName, 210.0, 297.0},
                                            // 12 pt left and right, 18 pt top and bottom out of reach
-                                           QueueCase{PrivateCups::MarginsQueueName, 201.5, 284.3}));
+                                           QueueCase{PrivateCups::MarginsQueueName, 201.5, 284.3}),
+                         queueName);
 
 TEST_P(CupsCertificatesTest, CarryTheirNamesAtTheirMillimetres)
 {

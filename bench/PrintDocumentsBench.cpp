@@ -103,8 +103,10 @@ void BM_PrintCertificatesToPdf(benchmark::State &state)
         Show show(1);
         show.form.ComposeDocument();
         auto *drucken = show.form.findChild<QPushButton *>(QStringLiteral("Button1"));
+        TPagePicture::ResetPeakAlive();
         for (auto _ : state)
             drucken->click();
+        state.counters["pictures_peak"] = TPagePicture::PeakAlive();
         state.counters["pages"] = show.form.PrintPreview1->PageCount();
         state.counters["pdf_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
         const QString status = show.form.findChild<QLabel *>(QStringLiteral("lbStatus"))->text();

@@ -52,7 +52,6 @@ protected:
         ASSERT_TRUE(cups.running()) << cups.error().toStdString();
         ASSERT_TRUE(
             QPrinterInfo::availablePrinterNames().contains(QString::fromLatin1(PrivateCups::QueueName)));
-        jobsBefore = cups.jobFiles().size();
 
         QPrinter &printer = sharedPrinter();
         printer.setOutputFileName(QString());
@@ -82,6 +81,7 @@ protected:
         form.show();
         if (!QTest::qWaitForWindowExposed(&form))
             return QString();
+        const qsizetype jobsBefore = PrivateCups::instance()->jobFiles().size();
         QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         status = form.findChild<QLabel *>(QStringLiteral("lbStatus"))->text();
         PrivateCups &cups = *PrivateCups::instance();
@@ -94,7 +94,6 @@ protected:
     StringGridCells cells = protocol(3);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     int from = 1, to = 3;
-    qsizetype jobsBefore = 0;
     QString status;
     TFormPP form;
 };
@@ -153,7 +152,6 @@ INSTANTIATE_TEST_SUITE_P(Queues, CupsCertificatesTest,
 
 TEST_P(CupsCertificatesTest, CarryTheirNamesAtTheirMillimetres)
 {
-    usePrinter(GetParam().queue);
     cells = protocol(5);
     from = 2;
     to = 4;
@@ -164,25 +162,34 @@ TEST_P(CupsCertificatesTest, CarryTheirNamesAtTheirMillimetres)
     name.Align = caLeft;
     setCertField(layout, ckMannschaft, name);
 
-    const QString job = printThroughQueue(1);
-    ASSERT_FALSE(job.isEmpty()) << status.toStdString() << PrivateCups::instance()->errorLog().toStdString();
-    EXPECT_TRUE(status.startsWith(u"Gedruckt")) << status.toStdString();
-    EXPECT_EQ(pdfInfo(job, QStringLiteral("Pages")), QStringLiteral("3"));
-    const QStringList size = pdfInfo(job, QStringLiteral("Page size")).split(u' ');
-    ASSERT_GE(size.size(), 3) << size.join(u' ').toStdString();
-    EXPECT_NEAR(size[0].toDouble() * MmPerPoint, GetParam().pageWidthMm, 0.5);
-    EXPECT_NEAR(size[2].toDouble() * MmPerPoint, GetParam().pageHeightMm, 0.5);
+    // Printed, the printer and A4 chosen again in the printer set-up, the window opened again
+    // (which composes anew) and printed again: the second job comes out like the first.
+    for (int press = 1; press <= 2; ++press) {
+        SCOPED_TRACE(press);
+        form.hide();
+        usePrinter(GetParam().queue);
+        const QString job = printThroughQueue(1);
+        ASSERT_FALSE(job.isEmpty()) << status.toStdString()
+                                    << PrivateCups::instance()->errorLog().toStdString();
+        EXPECT_TRUE(status.startsWith(u"Gedruckt")) << status.toStdString();
+        EXPECT_EQ(pdfInfo(job, QStringLiteral("Pages")), QStringLiteral("3"));
+        const QStringList size = pdfInfo(job, QStringLiteral("Page size")).split(u' ');
+        ASSERT_GE(size.size(), 3) << size.join(u' ').toStdString();
+        EXPECT_NEAR(size[0].toDouble() * MmPerPoint, GetParam().pageWidthMm, 0.5);
+        EXPECT_NEAR(size[2].toDouble() * MmPerPoint, GetParam().pageHeightMm, 0.5);
 
-    const QString words = pdfWords(job);
-    for (int row = from; row <= to; ++row) {
-        const QString page = pageWords(words, row - from + 1);
-        const WordBox box = findWord(page, QStringLiteral("Reiterin%1").arg(row));
-        ASSERT_TRUE(box.found) << "row " << row << " not on its page";
-        EXPECT_NEAR(box.xMin * MmPerPoint, 40.0, 0.5) << row;
-        EXPECT_NEAR(box.yMin * MmPerPoint, 100.0, 1.0) << row;
-        for (int other = from; other <= to; ++other) {
-            if (other != row) {
-                EXPECT_FALSE(findWord(page, QStringLiteral("Reiterin%1").arg(other)).found) << row << other;
+        const QString words = pdfWords(job);
+        for (int row = from; row <= to; ++row) {
+            const QString page = pageWords(words, row - from + 1);
+            const WordBox box = findWord(page, QStringLiteral("Reiterin%1").arg(row));
+            ASSERT_TRUE(box.found) << "row " << row << " not on its page";
+            EXPECT_NEAR(box.xMin * MmPerPoint, 40.0, 0.5) << row;
+            EXPECT_NEAR(box.yMin * MmPerPoint, 100.0, 1.0) << row;
+            for (int other = from; other <= to; ++other) {
+                if (other != row) {
+                    EXPECT_FALSE(findWord(page, QStringLiteral("Reiterin%1").arg(other)).found)
+                        << row << other;
+                }
             }
         }
     }

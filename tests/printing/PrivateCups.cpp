@@ -117,8 +117,12 @@ void PrivateCups::start()
         return;
     }
     // The scheduler answers once its socket listens, about a tenth of a second after the start.
+    // lpstat -r succeeds either way and only says whether it runs.
     const QDeadlineTimer deadline(10000);
-    while (!runClient(QStringLiteral("lpstat"), {QStringLiteral("-r")})) {
+    QString answer;
+    while (!QFile::exists(socketPath()) ||
+           !runClient(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &answer) ||
+           answer.trimmed() != QStringLiteral("scheduler is running")) {
         if (deadline.hasExpired() || m_cupsd.state() != QProcess::Running) {
             m_error = QStringLiteral("cupsd does not answer: ") + errorLog();
             return;
@@ -156,6 +160,7 @@ bool PrivateCups::runClient(const QString &program, const QStringList &arguments
     QProcess client;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("CUPS_SERVER"), socketPath());
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // answers read as text
     client.setProcessEnvironment(environment);
     client.start(program, arguments);
     if (!client.waitForFinished(10000) || client.exitStatus() != QProcess::NormalExit ||

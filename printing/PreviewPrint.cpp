@@ -105,6 +105,10 @@ TPrintResult TPrintPreview::PrintRange(int fromPage, int toPage)
     m_state = psPrinting;
     m_abortRequested = false;
     QPrinter &printer = sharedPrinter();
+    // The job's paper is the composed page; the printer keeps the operator's paper and its
+    // printable area, so the next composition and the next job come out the same.
+    QPageLayout operatorLayout = printer.pageLayout();
+    const bool operatorFullPage = printer.fullPage();
     QPainter painter;
     bool started = false;
     try {
@@ -147,6 +151,9 @@ TPrintResult TPrintPreview::PrintRange(int fromPage, int toPage)
             QFile::remove(printer.outputFileName());
     }
     printer.setDocName(QString());
+    operatorLayout.setOrientation(printer.pageLayout().orientation()); // the preview's choice holds
+    printer.setPageLayout(operatorLayout);
+    printer.setFullPage(operatorFullPage);
     m_state = psIdle;
     m_abortRequested = false;
     emit printFinished(result);

@@ -20,7 +20,7 @@ for option in "$@"; do
             packages+=(
                 libgtest-dev libgmock-dev libbenchmark-dev
                 clang-format clang-tidy
-                unzip poppler-utils
+                unzip poppler-utils cups
                 "${packaging[@]}" desktop-file-utils
             )
             ;;

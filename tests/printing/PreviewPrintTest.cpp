@@ -180,3 +180,28 @@ TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
     ASSERT_TRUE(text.found);
     EXPECT_NEAR(text.xMin * MmPerPoint, 120.0, 0.2);
 }
+
+// The job's paper is the composed page; afterwards the printer is back on the operator's paper
+// and printable area, so that the next composition measures the same page.
+TEST(TPrintPreview, LeavesTheOperatorsPaperToThePrinterAfterAJob)
+{
+    PdfPrinter pdf(300);
+    QPrinter &printer = sharedPrinter();
+    printer.setFullPage(false);
+    TPrintPreview preview;
+    preview.setUnits(mmLoMetric);
+    preview.setPaperWidth(1000);
+    preview.setPaperHeight(1500);
+    ASSERT_TRUE(preview.BeginDocument());
+    preview.EndDocument();
+    ASSERT_EQ(preview.PrintAll(), prPrinted);
+
+    const QRegularExpression pageSize(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
+    const QRegularExpressionMatch page = pageSize.match(pdfWords(pdf.path()));
+    ASSERT_TRUE(page.hasMatch());
+    EXPECT_NEAR(page.captured(1).toDouble() * MmPerPoint, 100.0, 0.2);
+    EXPECT_NEAR(page.captured(2).toDouble() * MmPerPoint, 150.0, 0.2);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
+    EXPECT_FALSE(printer.fullPage());
+    EXPECT_EQ(printer.pageRect(QPrinter::Millimeter), printer.paperRect(QPrinter::Millimeter));
+}

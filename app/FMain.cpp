@@ -7,6 +7,7 @@
 #include "controls/Dmn_led.h"
 #include "controls/SortGrid.h"
 #include "controls/Udigit.h"
+#include "controls/WindowStyle.h"
 #include "platform/AppPaths.h"
 #include "platform/Brand.h"
 #include "platform/Graphics.h"
@@ -54,9 +55,7 @@ TFormMain::TFormMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("v. 0.90"));
-    QFont windowFont(QStringLiteral("Arial"));
-    windowFont.setPointSize(8);
-    setFont(windowFont);
+    setFont(windowFont());
     resize(800, 515);
     setMinimumSize(798, 418);
 

@@ -29,7 +29,7 @@ QString fallbackPagePath(const QString &fileName)
 
 bool TFormMain::WriteHtmlProtocol(const QString &path)
 {
-    if (HtmlProtocol::write(path, *SortGrid1, applicationTitle()))
+    if (HtmlProtocol::write(path, SortGrid1->Storage(), applicationTitle()))
         return true;
     QMessageBox::critical(this, applicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
     return false;
@@ -45,9 +45,9 @@ void TFormMain::sbHTMLClick()
     const bool isHelpPage =
         wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath();
     QString path = wanted.isEmpty() || isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted);
-    if (!HtmlProtocol::write(path, *SortGrid1, applicationTitle())) {
+    if (!HtmlProtocol::write(path, SortGrid1->Storage(), applicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);
-        if (path == fallback || !HtmlProtocol::write(fallback, *SortGrid1, applicationTitle())) {
+        if (path == fallback || !HtmlProtocol::write(fallback, SortGrid1->Storage(), applicationTitle())) {
             QMessageBox::critical(this, applicationTitle(),
                                   QStringLiteral("Der Schreibfehler der Datei: ") + path);
             return;
@@ -74,7 +74,7 @@ void TFormMain::sbExcelClick()
             Excel->LineValues[0].prepend(QStringLiteral("Start-"));
         Excel->WriteLine();
     }
-    const Results::Totals totals = Results::CountTotals(*SortGrid1);
+    const Results::Totals totals = Results::CountTotals(SortGrid1->Storage());
     Excel->LineValues = {QStringLiteral("Gesamt:"), QString::number(totals.EntryCount),
                          QString::number(totals.DistinctHorses), QString::number(totals.DistinctTimes)};
     Excel->WriteLine();

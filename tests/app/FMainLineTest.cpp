@@ -80,8 +80,8 @@ TEST_F(FMainLineTest, ContactsStartAndStopARunWithTheirOwnTimeStamps)
     lines(form->ComPort2, stop, 0);
     ticks = 513000;
     lines(form->ComPort2, stop, TIOCM_CTS); // the second lane 2
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 1)), u"12,34"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 2)), u"13,00"_qs);
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(form->SortGrid1->Storage(), 1)), u"12,34"_qs);
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(form->SortGrid1->Storage(), 2)), u"13,00"_qs);
     EXPECT_FALSE(form->Clock->isActive());
     lines(form->ComPort2, stop, 0);
     lines(form->ComPort2, stop, TIOCM_CTS); // a third does nothing

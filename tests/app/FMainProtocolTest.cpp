@@ -36,9 +36,9 @@ void answerNextBox(QString *text, bool yes)
 TEST_F(FMainTest, SelectedRidersAreRedOnlyInTheRaceMode)
 {
     loadStartList();
-    const int row1 = Results::rowOfStartNumber(*form->SortGrid1, 1);
-    const int row2 = Results::rowOfStartNumber(*form->SortGrid1, 2);
-    const int row4 = Results::rowOfStartNumber(*form->SortGrid1, 4);
+    const int row1 = Results::rowOfStartNumber(form->SortGrid1->Storage(), 1);
+    const int row2 = Results::rowOfStartNumber(form->SortGrid1->Storage(), 2);
+    const int row4 = Results::rowOfStartNumber(form->SortGrid1->Storage(), 4);
     EXPECT_EQ(fontColorOf(*form, 1, row1), toQColor(clRed));
     EXPECT_EQ(fontColorOf(*form, 3, row2), toQColor(clRed));
     EXPECT_EQ(fontColorOf(*form, 1, row4), QColor(Qt::black));
@@ -69,14 +69,14 @@ TEST_F(FMainTest, StartListsWithGapsAndLargeNumbersKeepTimesWithTheirRiders)
     key(Qt::Key_2);
     ticks += 1000;
     key(Qt::Key_1);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 12)), u"20,01"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 117)), u"21,01"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 3)), QString());
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(form->SortGrid1->Storage(), 12)), u"20,01"_qs);
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(form->SortGrid1->Storage(), 117)), u"21,01"_qs);
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(form->SortGrid1->Storage(), 3)), QString());
     EXPECT_FALSE(form->Notice->isVisible());
 
     // Taking a rider from the grid goes by the number too.
     form->mResetClick(true);
-    form->SortGrid1->setRow(Results::rowOfStartNumber(*form->SortGrid1, 117));
+    form->SortGrid1->setRow(Results::rowOfStartNumber(form->SortGrid1->Storage(), 117));
     EXPECT_EQ(form->SelectedRiderIndex(), 116);
     ASSERT_TRUE(form->sb2->isEnabled());
     form->sb2->click();
@@ -87,12 +87,12 @@ TEST_F(FMainTest, DoubleClickTakesTheRiderInThePaceTestButNotDuringARun)
 {
     loadStartList();
     form->cbMode->setCurrentIndex(0);
-    form->SortGrid1->setRow(Results::rowOfStartNumber(*form->SortGrid1, 3));
+    form->SortGrid1->setRow(Results::rowOfStartNumber(form->SortGrid1->Storage(), 3));
     form->SortGrid1DblClick();
     EXPECT_EQ(form->cbBuhn1->currentIndex(), 2);
 
     form->bSTART->click();
-    form->SortGrid1->setRow(Results::rowOfStartNumber(*form->SortGrid1, 4));
+    form->SortGrid1->setRow(Results::rowOfStartNumber(form->SortGrid1->Storage(), 4));
     EXPECT_FALSE(form->sb1->isEnabled());
     form->SortGrid1DblClick();
     EXPECT_EQ(form->cbBuhn1->currentIndex(), 2); // the running rider keeps the lane
@@ -112,7 +112,7 @@ TEST_F(FMainTest, RowsAreRemovedAfterTheQuestionAndMarkedOut)
     answerNextBox(&question, true);
     form->sbCLS->click();
     EXPECT_EQ(form->SortGrid1->RowCount(), 4);
-    EXPECT_EQ(Results::rowOfStartNumber(*form->SortGrid1, removed.toInt()), -1);
+    EXPECT_EQ(Results::rowOfStartNumber(form->SortGrid1->Storage(), removed.toInt()), -1);
     EXPECT_EQ(form->SortGrid1->Row(), 2);
 
     // "AUS" from the context menu: no place, below the timed rows.
@@ -121,7 +121,7 @@ TEST_F(FMainTest, RowsAreRemovedAfterTheQuestionAndMarkedOut)
     form->SortGrid1->setRow(1);
     const QString out = cell(0, 1);
     form->AUS1->trigger();
-    const int row = Results::rowOfStartNumber(*form->SortGrid1, out.toInt());
+    const int row = Results::rowOfStartNumber(form->SortGrid1->Storage(), out.toInt());
     EXPECT_EQ(cell(3, row), u"AUS"_qs);
     EXPECT_EQ(cell(4, row), QString());
 

@@ -60,7 +60,7 @@ TEST_F(FMainTest, AHeatFromPressToResetEntersRanksAndSavesTimes)
     ticks += 2345; // lane 2 first, by its key
     key(Qt::Key_2);
     EXPECT_EQ(laneDisplay(1), u"012,34"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 2)), u"12,34"_qs);
+    EXPECT_EQ(cell(3, Results::rowOfStartNumber(form->SortGrid1->Storage(), 2)), u"12,34"_qs);
     EXPECT_FALSE(form->bRESET->isEnabled());
     EXPECT_FALSE(form->bFSTART->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), form->bSTOP1);

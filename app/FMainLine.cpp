@@ -16,8 +16,10 @@
 void TFormMain::createComPorts()
 {
     ComPort1 = new TComPort(this);
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
     applyLineInputDesign(*ComPort1, 1);
     ComPort2 = new TComPort(this);
+    ComPort2->setObjectName(QStringLiteral("ComPort2"));
     applyLineInputDesign(*ComPort2, 2);
     for (TComPort *port : {ComPort1, ComPort2}) {
         port->OnCTS = [this](TComPort *sender) { ComPort1DSR(sender); };

@@ -57,6 +57,13 @@ void TFormMain::sbHTMLClick()
     shellOpen(QUrl::fromLocalFile(path)); // a page the desktop cannot open is not reported
 }
 
+void TFormMain::setSpreadsheetApp(std::unique_ptr<SpreadsheetApp> app)
+{
+    if (!Excel)
+        Excel = new TExcel(this);
+    Excel->setApplication(std::move(app));
+}
+
 void TFormMain::sbExcelClick()
 {
     if (!Excel)

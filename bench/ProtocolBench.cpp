@@ -6,8 +6,11 @@
 #include "platform/Sound.h"
 #include "platform/TickCount.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -48,16 +51,27 @@ struct Fixture
     quint32 ticks = 1000;
 };
 
+// Loads a start list through the open dialog, as the operator does.
+void load(TFormMain &form, const QString &path)
+{
+    form.execFileDialog = [path](QFileDialog &dialog) {
+        dialog.selectFile(path);
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAbstractButton *>(QStringLiteral("sbLoad"))->click();
+}
+
+// Includes the file dialog's set-up, which the operator's load includes as well.
 void BM_LoadStartList(benchmark::State &state)
 {
     Fixture fixture;
     const QString path = writeStartList(fixture.dir, int(state.range(0)));
     TFormMain form;
-    for (auto _ : state) {
-        form.LoadProtocol(path);
-        form.RankProtocol();
-    }
-    state.SetLabel(QStringLiteral("%1 rows").arg(form.SortGrid1->RowCount() - 1).toStdString());
+    for (auto _ : state)
+        load(form, path);
+    state.SetLabel(QStringLiteral("%1 rows")
+                       .arg(form.findChild<TSortGrid *>(QStringLiteral("SortGrid1"))->RowCount() - 1)
+                       .toStdString());
 }
 BENCHMARK(BM_LoadStartList)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -68,16 +82,16 @@ void BM_EndOfRun(benchmark::State &state)
     Fixture fixture;
     const QString path = writeStartList(fixture.dir, int(state.range(0)));
     TFormMain form;
-    form.LoadProtocol(path);
-    form.RankProtocol();
-    form.cbMode->setCurrentIndex(0);
+    load(form, path);
+    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
+    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
     for (auto _ : state) {
         state.PauseTiming();
-        form.mResetClick(true);
-        form.mStartClick();
+        item("mReset")->trigger(); // after the first run
+        item("mStart")->trigger();
         fixture.ticks += 12345;
         state.ResumeTiming();
-        form.mSTOPClick(0);
+        item("mSTOP1")->trigger();
     }
 }
 BENCHMARK(BM_EndOfRun)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

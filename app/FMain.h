@@ -160,7 +160,6 @@ private:
     QString runLogPath() const;
     QString openFilter() const;
     QString saveFilter() const;
-    int saveFilterIndex() const { return m_saveFilterIndex; }
 
     // Publishing: the web page and the spreadsheet hand-over.
     bool WriteHtmlProtocol(const QString &path);

@@ -110,7 +110,7 @@ QString TFormMain::portDeviceText(int port, int line)
 {
     if (port <= 0)
         return QString();
-    const QString path = comDevicePath(port);
+    QString path = comDevicePath(port);
     if (line == 1 && comCtsAlwaysOn(path))
         return path + QStringLiteral(" – kein RTS/CTS möglich");
     return path;

@@ -25,5 +25,5 @@ int main(int argc, char *argv[])
     TFDlgYesNo yesNo(&form);
     form.setYesNoDialog(&yesNo);
     form.show();
-    return app.exec();
+    return QApplication::exec();
 }

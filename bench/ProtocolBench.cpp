@@ -26,7 +26,7 @@ QString writeStartList(const QTemporaryDir &dir, int entries)
                  (i % 3 ? QByteArray::number(20 + i % 40) + "," + QByteArray::number(10 + i % 89) : " ") +
                  "\t \t\r\n";
     }
-    const QString path = dir.filePath(QStringLiteral("start-%1.txt").arg(entries));
+    QString path = dir.filePath(QStringLiteral("start-%1.txt").arg(entries));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(bytes);

@@ -7,6 +7,7 @@
 #include "controls/Dmn_led.h"
 #include "controls/SortGrid.h"
 #include "controls/Udigit.h"
+#include "controls/WindowStyle.h"
 #include "platform/AppPaths.h"
 #include "platform/Brand.h"
 #include "platform/Graphics.h"
@@ -57,9 +58,7 @@ TFormMain::TFormMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("v. 0.90"));
-    QFont windowFont(QStringLiteral("Arial"));
-    windowFont.setPointSize(8);
-    setFont(windowFont);
+    setFont(windowFont());
     resize(800, 515);
     setMinimumSize(798, 418);
 
@@ -81,19 +80,26 @@ TFormMain::TFormMain(QWidget *parent)
     column->addWidget(Notice);
     column->addWidget(SortGrid1, 1);
 
+    // The timers carry object names, so tests can see whether a run or a lock is on.
     Clock = new QTimer(this);
+    Clock->setObjectName(QStringLiteral("Clock"));
     Clock->setTimerType(Qt::PreciseTimer);
     Clock->setInterval(10);
     connect(Clock, &QTimer::timeout, this, &TFormMain::ClockTimer);
     TimerDate = new QTimer(this);
+    TimerDate->setObjectName(QStringLiteral("TimerDate"));
     TimerDate->setInterval(5000);
     connect(TimerDate, &QTimer::timeout, this, &TFormMain::TimerDateTimer);
     TimerDate->start();
-    for (QTimer **timer : {&TimerGesperrt1, &TimerGesperrt2}) {
-        *timer = new QTimer(this);
-        (*timer)->setInterval(2000);
-        (*timer)->setSingleShot(true); // the timer that fires switches itself off
-    }
+    auto lockTimer = [this](const char *name) {
+        auto *timer = new QTimer(this);
+        timer->setObjectName(QString::fromLatin1(name));
+        timer->setInterval(2000);
+        timer->setSingleShot(true); // the timer that fires switches itself off
+        return timer;
+    };
+    TimerGesperrt1 = lockTimer("TimerGesperrt1");
+    TimerGesperrt2 = lockTimer("TimerGesperrt2");
 
     buildHiddenMenu();
     createComPorts();

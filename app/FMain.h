@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -15,6 +16,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QTimer;
+class SpreadsheetApp;
 class QToolButton;
 class TBitBtnWithColor;
 class TCfgDialog;
@@ -38,13 +40,33 @@ public:
     explicit TFormMain(QWidget *parent = nullptr);
     ~TFormMain() override;
 
-    // The confirmation box is created after the main window and handed in.
-    void setYesNoDialog(TFDlgYesNo *dialog) { FDlgYesNo = dialog; }
+    // The seam: what the program's start and the tests hand in or read. Everything else is reached
+    // as the operator reaches it, through the widgets and actions (found by their object names).
 
-    // The settings dialog is created after the main window, from its settings and port probe.
+    // The confirmation box and the settings dialog are created after the main window and handed in.
+    void setYesNoDialog(TFDlgYesNo *dialog) { FDlgYesNo = dialog; }
     void setCfgDialog(TCfgDialog *dialog) { CfgDialog = dialog; }
+    // The settings the dialog edits, and the serial ports found at start-up that it offers.
     Settings &settings() { return m_settings; }
-    quint32 PortMask = 0;
+    quint32 portMask() const { return PortMask; }
+    // Runs the file dialogs modally; tests answer them instead.
+    std::function<int(QFileDialog &)> execFileDialog;
+    // The program that takes the spreadsheet hand-over; the desktop's unless replaced.
+    void setSpreadsheetApp(std::unique_ptr<SpreadsheetApp> app);
+    // Runs the print dialog and the printer set-up modally; tests answer them instead.
+    std::function<int(QPrintDialog &)> execPrintDialog;
+    std::function<int(QDialog &)> execPrinterSetup;
+    // The preview window is created after the confirmation box and handed in.
+    void setPreviewWindow(TFormPP *form);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    quint32 PortMask = 0; // the serial ports found at start-up
     void bCFGClick();
 
     // Line-signal input.
@@ -55,16 +77,7 @@ public:
     void ComPort1Open(TComPort *sender);
     void ComPort1Close(TComPort *sender);
 
-    // Runs the file dialogs modally; tests answer them instead.
-    std::function<int(QFileDialog &)> execFileDialog;
-    // Runs the print dialog and the printer set-up modally; tests answer them instead.
-    std::function<int(QPrintDialog &)> execPrintDialog;
-    std::function<int(QDialog &)> execPrinterSetup;
-
-    // The preview window is created after the confirmation box and handed in.
-    void setPreviewWindow(TFormPP *form);
-
-    // Panels and controls, named as the operators' manual and the tests know them.
+    // Panels and controls; their object names are the ones the operators' manual and the tests use.
     QFrame *PanelTop = nullptr;
     QToolButton *bHelp = nullptr;
     QToolButton *bCFG = nullptr;
@@ -155,7 +168,6 @@ public:
     QString runLogPath() const;
     QString openFilter() const;
     QString saveFilter() const;
-    int saveFilterIndex() const { return m_saveFilterIndex; }
 
     // Publishing: the web page and the spreadsheet hand-over.
     bool WriteHtmlProtocol(const QString &path);
@@ -175,13 +187,6 @@ public:
     // Shows a message in the notice strip above the protocol without taking the focus.
     void showNotice(const QString &text);
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     // The leading digits of a lane time stay dim until the time reaches them.
     static constexpr TColor DimDigit = 0x404040;
 

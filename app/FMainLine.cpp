@@ -16,8 +16,10 @@
 void TFormMain::createComPorts()
 {
     ComPort1 = new TComPort(this);
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
     applyLineInputDesign(*ComPort1, 1);
     ComPort2 = new TComPort(this);
+    ComPort2->setObjectName(QStringLiteral("ComPort2"));
     applyLineInputDesign(*ComPort2, 2);
     for (TComPort *port : {ComPort1, ComPort2}) {
         port->OnCTS = [this](TComPort *sender) { ComPort1DSR(sender); };
@@ -108,7 +110,7 @@ QString TFormMain::portDeviceText(int port, int line)
 {
     if (port <= 0)
         return QString();
-    const QString path = comDevicePath(port);
+    QString path = comDevicePath(port);
     if (line == 1 && comCtsAlwaysOn(path))
         return path + QStringLiteral(" – kein RTS/CTS möglich");
     return path;

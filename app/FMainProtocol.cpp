@@ -124,7 +124,7 @@ void TFormMain::appendRunLog(int lane, int number, const QString &timeText)
 {
     QString rider;
     QString horse;
-    const int row = rowOfStartNumber(*SortGrid1, number);
+    const int row = rowOfStartNumber(SortGrid1->Storage(), number);
     if (row >= 0) {
         rider = SortGrid1->Cells(ColName, row);
         horse = SortGrid1->Cells(ColHorse, row);
@@ -175,7 +175,7 @@ void TFormMain::UpdateProtocolControls()
     bSTART->setEnabled(startOk);
     bSTART->setColor(startOk ? clGreen : clBtnFace);
     mStart->setEnabled(startOk);
-    const bool entries = hasEntries(*SortGrid1);
+    const bool entries = hasEntries(SortGrid1->Storage());
     for (QToolButton *button : {sbSave, sbExcel, sbHTML, sbPrint, sbGramoty})
         button->setEnabled(entries);
     sbCLS->setEnabled(startOk && entries);
@@ -263,7 +263,7 @@ void TFormMain::AUS1Click()
 
 void TFormMain::fillSelectors()
 {
-    const QList<RiderItem> items = riderItems(*SortGrid1);
+    const QList<RiderItem> items = riderItems(SortGrid1->Storage());
     for (QComboBox *selector : {cbBuhn1, cbBuhn2}) {
         selector->clear();
         for (const RiderItem &item : items)

@@ -29,7 +29,7 @@ QString fallbackPagePath(const QString &fileName)
 
 bool TFormMain::WriteHtmlProtocol(const QString &path)
 {
-    if (HtmlProtocol::write(path, *SortGrid1, applicationTitle()))
+    if (HtmlProtocol::write(path, SortGrid1->Storage(), applicationTitle()))
         return true;
     QMessageBox::critical(this, applicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
     return false;
@@ -47,9 +47,9 @@ void TFormMain::sbHTMLClick()
         wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath() ||
         wanted == m_helpFile;
     QString path = wanted.isEmpty() || isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted);
-    if (!HtmlProtocol::write(path, *SortGrid1, applicationTitle())) {
+    if (!HtmlProtocol::write(path, SortGrid1->Storage(), applicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);
-        if (path == fallback || !HtmlProtocol::write(fallback, *SortGrid1, applicationTitle())) {
+        if (path == fallback || !HtmlProtocol::write(fallback, SortGrid1->Storage(), applicationTitle())) {
             QMessageBox::critical(this, applicationTitle(),
                                   QStringLiteral("Der Schreibfehler der Datei: ") + path);
             return;
@@ -57,6 +57,13 @@ void TFormMain::sbHTMLClick()
         path = fallback;
     }
     shellOpen(QUrl::fromLocalFile(path)); // a page the desktop cannot open is not reported
+}
+
+void TFormMain::setSpreadsheetApp(std::unique_ptr<SpreadsheetApp> app)
+{
+    if (!Excel)
+        Excel = new TExcel(this);
+    Excel->setApplication(std::move(app));
 }
 
 void TFormMain::sbExcelClick()
@@ -76,7 +83,7 @@ void TFormMain::sbExcelClick()
             Excel->LineValues[0].prepend(QStringLiteral("Start-"));
         Excel->WriteLine();
     }
-    const Results::Totals totals = Results::CountTotals(*SortGrid1);
+    const Results::Totals totals = Results::CountTotals(SortGrid1->Storage());
     Excel->LineValues = {QStringLiteral("Gesamt:"), QString::number(totals.EntryCount),
                          QString::number(totals.DistinctHorses), QString::number(totals.DistinctTimes)};
     Excel->WriteLine();

@@ -21,12 +21,12 @@ int main(int argc, char *argv[])
 
     // The windows in their order: the settings dialog needs the main window's settings and port probe.
     TFormMain form;
-    TCfgDialog cfg(form.settings(), form.PortMask, &form);
+    TCfgDialog cfg(form.settings(), form.portMask(), &form);
     form.setCfgDialog(&cfg);
     TFDlgYesNo yesNo(&form);
     form.setYesNoDialog(&yesNo);
     TFormPP preview(&form);
     form.setPreviewWindow(&preview);
     form.show();
-    return app.exec();
+    return QApplication::exec();
 }

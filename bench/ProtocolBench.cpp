@@ -6,8 +6,11 @@
 #include "platform/Sound.h"
 #include "platform/TickCount.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -23,7 +26,7 @@ QString writeStartList(const QTemporaryDir &dir, int entries)
                  (i % 3 ? QByteArray::number(20 + i % 40) + "," + QByteArray::number(10 + i % 89) : " ") +
                  "\t \t\r\n";
     }
-    const QString path = dir.filePath(QStringLiteral("start-%1.txt").arg(entries));
+    QString path = dir.filePath(QStringLiteral("start-%1.txt").arg(entries));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(bytes);
@@ -48,16 +51,27 @@ struct Fixture
     quint32 ticks = 1000;
 };
 
+// Loads a start list through the open dialog, as the operator does.
+void load(TFormMain &form, const QString &path)
+{
+    form.execFileDialog = [path](QFileDialog &dialog) {
+        dialog.selectFile(path);
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAbstractButton *>(QStringLiteral("sbLoad"))->click();
+}
+
+// Includes the file dialog's set-up, which the operator's load includes as well.
 void BM_LoadStartList(benchmark::State &state)
 {
     Fixture fixture;
     const QString path = writeStartList(fixture.dir, int(state.range(0)));
     TFormMain form;
-    for (auto _ : state) {
-        form.LoadProtocol(path);
-        form.RankProtocol();
-    }
-    state.SetLabel(QStringLiteral("%1 rows").arg(form.SortGrid1->RowCount() - 1).toStdString());
+    for (auto _ : state)
+        load(form, path);
+    state.SetLabel(QStringLiteral("%1 rows")
+                       .arg(form.findChild<TSortGrid *>(QStringLiteral("SortGrid1"))->RowCount() - 1)
+                       .toStdString());
 }
 BENCHMARK(BM_LoadStartList)->Arg(1000)->Unit(benchmark::kMillisecond);
 
@@ -68,16 +82,16 @@ void BM_EndOfRun(benchmark::State &state)
     Fixture fixture;
     const QString path = writeStartList(fixture.dir, int(state.range(0)));
     TFormMain form;
-    form.LoadProtocol(path);
-    form.RankProtocol();
-    form.cbMode->setCurrentIndex(0);
+    load(form, path);
+    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
+    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
     for (auto _ : state) {
         state.PauseTiming();
-        form.mResetClick(true);
-        form.mStartClick();
+        item("mReset")->trigger(); // after the first run
+        item("mStart")->trigger();
         fixture.ticks += 12345;
         state.ResumeTiming();
-        form.mSTOPClick(0);
+        item("mSTOP1")->trigger();
     }
 }
 BENCHMARK(BM_EndOfRun)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -129,13 +143,11 @@ void BM_LoadOddFile(benchmark::State &state)
     Fixture fixture;
     const QString path = writeOddFile(fixture.dir, int(state.range(0)));
     TFormMain form;
-    for (auto _ : state) {
-        form.LoadProtocol(path);
-        form.RankProtocol();
-    }
+    for (auto _ : state)
+        load(form, path);
     state.SetLabel(QStringLiteral("%1: %2 rows")
                        .arg(QLatin1StringView(OddFileNames[state.range(0)]))
-                       .arg(form.SortGrid1->RowCount() - 1)
+                       .arg(form.findChild<TSortGrid *>(QStringLiteral("SortGrid1"))->RowCount() - 1)
                        .toStdString());
 }
 BENCHMARK(BM_LoadOddFile)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
@@ -146,16 +158,16 @@ void BM_EndOfRunAfterOddFile(benchmark::State &state)
     Fixture fixture;
     const QString path = writeOddFile(fixture.dir, int(state.range(0)));
     TFormMain form;
-    form.LoadProtocol(path);
-    form.RankProtocol();
-    form.cbMode->setCurrentIndex(0);
+    load(form, path);
+    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
+    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
     for (auto _ : state) {
         state.PauseTiming();
-        form.mResetClick(true);
-        form.mStartClick();
+        item("mReset")->trigger();
+        item("mStart")->trigger();
         fixture.ticks += 12345;
         state.ResumeTiming();
-        form.mSTOPClick(0);
+        item("mSTOP1")->trigger();
     }
     state.SetLabel(OddFileNames[state.range(0)]);
 }

@@ -5,7 +5,7 @@
 #include "comms/Comms.h"
 #include "comms/LineSignal.h"
 #include "platform/TickCount.h"
-#include "tests/comms/FakeComDevice.h"
+#include "tests/support/FakeComDevice.h"
 
 #include <QCoreApplication>
 

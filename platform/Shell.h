@@ -10,4 +10,4 @@ using UrlOpener = std::function<bool(const QUrl &)>;
 
 bool shellOpen(const QUrl &url);
 // An empty opener restores the desktop's; returns the previous one.
-UrlOpener setUrlOpener(UrlOpener opener);
+UrlOpener setUrlOpener(UrlOpener replacement);

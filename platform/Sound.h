@@ -11,4 +11,4 @@ void playSoundAsync(const QString &fileName);
 
 // Tests count the sounds instead of playing them; an empty player restores the real one.
 using SoundPlayer = std::function<void(const QString &)>;
-SoundPlayer setSoundPlayer(SoundPlayer player);
+SoundPlayer setSoundPlayer(SoundPlayer replacement);

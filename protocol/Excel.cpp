@@ -202,11 +202,11 @@ QString TExcel::freeFileName() const
 {
     QString base = m_name.isEmpty() ? QStringLiteral("Mappe1") : m_name;
     base.replace(u'/', u'-');
-    const QString first = m_folder + u'/' + base + QStringLiteral(".xlsx");
+    QString first = m_folder + u'/' + base + QStringLiteral(".xlsx");
     if (!QFileInfo::exists(first))
         return first;
     for (int n = 2;; ++n) {
-        const QString next = m_folder + u'/' + base + u'-' + QString::number(n) + QStringLiteral(".xlsx");
+        QString next = m_folder + u'/' + base + u'-' + QString::number(n) + QStringLiteral(".xlsx");
         if (!QFileInfo::exists(next))
             return next;
     }

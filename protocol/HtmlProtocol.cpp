@@ -1,6 +1,6 @@
 #include "protocol/HtmlProtocol.h"
 
-#include "controls/SortGrid.h"
+#include "controls/MyGrids.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Brand.h"
@@ -71,7 +71,7 @@ QString firstCommaToPoint(QString text)
     return text;
 }
 
-QString page(const TSortGrid &grid, const QString &applicationTitle)
+QString page(const StringGridCells &cells, const QString &applicationTitle)
 {
     const QString title = escaped(applicationTitle);
     const QString web = escaped(MakerWebAddress());
@@ -109,13 +109,13 @@ QString page(const TSortGrid &grid, const QString &applicationTitle)
     static const char *const widths[] = {"5%", "30%", "30%", "20%", "5%"};
     for (int c = 0; c < 5; ++c)
         lines << QStringLiteral("<td width=") + QLatin1StringView(widths[c]) +
-                     QStringLiteral("><font color=#FFFFFF>") + escaped(grid.Cells(c, 0));
+                     QStringLiteral("><font color=#FFFFFF>") + escaped(cells.Cells(c, 0));
     lines << QString() << QStringLiteral("</tr></thead>");
 
-    for (int r = 1; r < grid.RowCount(); ++r) {
+    for (int r = 1; r < cells.RowCount(); ++r) {
         QString row = QStringLiteral("<tr Align=Right>");
-        for (int c = 0; c < grid.ColCount(); ++c) {
-            const QString text = escaped(firstCommaToPoint(grid.Cells(c, r)));
+        for (int c = 0; c < cells.ColCount(); ++c) {
+            const QString text = escaped(firstCommaToPoint(cells.Cells(c, r)));
             if (c < 2)
                 row += QStringLiteral("<td Align=left>&nbsp;") + text;
             else
@@ -133,14 +133,15 @@ QString page(const TSortGrid &grid, const QString &applicationTitle)
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-QByteArray pageBytes(const TSortGrid &grid, const QString &applicationTitle)
+QByteArray pageBytes(const StringGridCells &cells, const QString &applicationTitle)
 {
-    return toAnsi(page(grid, applicationTitle));
+    return toAnsi(page(cells, applicationTitle));
 }
 
-bool write(const QString &path, const TSortGrid &grid, const QString &applicationTitle, QString *errorText)
+bool write(const QString &path, const StringGridCells &cells, const QString &applicationTitle,
+           QString *errorText)
 {
-    return writeFileAtomically(path, pageBytes(grid, applicationTitle), errorText);
+    return writeFileAtomically(path, pageBytes(cells, applicationTitle), errorText);
 }
 
 } // namespace HtmlProtocol

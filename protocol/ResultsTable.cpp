@@ -84,12 +84,12 @@ int startNumber(const QString &text)
     return ok ? n : -1;
 }
 
-int rowOfStartNumber(const TSortGrid &grid, int number)
+int rowOfStartNumber(const StringGridCells &cells, int number)
 {
     if (number < 0)
         return -1;
-    for (int r = 1; r < grid.RowCount(); ++r) {
-        if (startNumber(grid.Cells(ColNr, r)) == number)
+    for (int r = 1; r < cells.RowCount(); ++r) {
+        if (startNumber(cells.Cells(ColNr, r)) == number)
             return r;
     }
     return -1;
@@ -97,7 +97,7 @@ int rowOfStartNumber(const TSortGrid &grid, int number)
 
 bool EnterLaneTime(TSortGrid &grid, int number, const QString &timeText)
 {
-    const int row = rowOfStartNumber(grid, number);
+    const int row = rowOfStartNumber(grid.Storage(), number);
     if (row < 0)
         return false;
     grid.setCells(ColTime, row, timeText);
@@ -153,32 +153,27 @@ void installSortStyles(TSortGrid &grid)
     };
 }
 
-Totals CountTotals(const TSortGrid &grid)
-{
-    return CountTotals(grid.Storage());
-}
-
-Totals CountTotals(const StringGridCells &grid)
+Totals CountTotals(const StringGridCells &cells)
 {
     auto distinct = [&](int col) {
         QStringList seen;
-        for (int r = 1; r < grid.RowCount(); ++r) {
-            const QString text = grid.Cells(col, r);
+        for (int r = 1; r < cells.RowCount(); ++r) {
+            const QString text = cells.Cells(col, r);
             if (!seen.contains(text, Qt::CaseInsensitive))
                 seen.append(text);
         }
         return int(seen.size());
     };
     Totals totals;
-    totals.EntryCount = grid.RowCount() - 1;
+    totals.EntryCount = cells.RowCount() - 1;
     totals.DistinctHorses = distinct(ColHorse);
     totals.DistinctTimes = distinct(ColTime);
     return totals;
 }
 
-bool hasEntries(const TSortGrid &grid)
+bool hasEntries(const StringGridCells &cells)
 {
-    return grid.RowCount() >= 2 && !grid.Cells(ColNr, 1).isEmpty();
+    return cells.RowCount() >= 2 && !cells.Cells(ColNr, 1).isEmpty();
 }
 
 QString riderItemText(const QStringList &cells)
@@ -190,14 +185,14 @@ QString riderItemText(const QStringList &cells)
     return padded + u' ' + cell(ColName) + u' ' + cell(ColHorse) + u' ' + cell(ColTime);
 }
 
-QList<RiderItem> riderItems(const TSortGrid &grid)
+QList<RiderItem> riderItems(const StringGridCells &cells)
 {
     QList<RiderItem> items;
-    for (int r = 1; r < grid.RowCount(); ++r) {
-        QStringList cells;
+    for (int r = 1; r < cells.RowCount(); ++r) {
+        QStringList row;
         for (int c = 0; c < ColumnCount; ++c)
-            cells.append(grid.Cells(c, r));
-        items.append({startNumber(cells[ColNr]), riderItemText(cells)});
+            row.append(cells.Cells(c, r));
+        items.append({startNumber(row[ColNr]), riderItemText(row)});
     }
     std::stable_sort(items.begin(), items.end(), [](const RiderItem &a, const RiderItem &b) {
         if ((a.number < 0) != (b.number < 0))

@@ -38,7 +38,7 @@ int CompareNumbers(const QString &a, const QString &b, const LocaleConverter &co
 // The start number of a "Nr." text, or -1 when it is not a whole number.
 int startNumber(const QString &text);
 // Grid row holding the start number (the first one from the top), or -1.
-int rowOfStartNumber(const TSortGrid &grid, int number);
+int rowOfStartNumber(const StringGridCells &cells, int number);
 
 // Writes the time into the "Zeit" cell of the row with that number; false (and nothing changed)
 // when no row carries it.
@@ -58,11 +58,10 @@ struct Totals
     int DistinctHorses = 0;
     int DistinctTimes = 0;
 };
-Totals CountTotals(const TSortGrid &grid);
 Totals CountTotals(const StringGridCells &cells);
 
 // True when row 1 carries a start number: the protocol has entries to save, print or remove.
-bool hasEntries(const TSortGrid &grid);
+bool hasEntries(const StringGridCells &cells);
 
 // One item of a lane's rider selector: "%2s %s %s %s" of Nr., Name, Pferd, Zeit.
 struct RiderItem
@@ -72,7 +71,7 @@ struct RiderItem
 };
 QString riderItemText(const QStringList &cells);
 // Items for every entry row, numbered ones in numeric order first, the rest in row order.
-QList<RiderItem> riderItems(const TSortGrid &grid);
+QList<RiderItem> riderItems(const StringGridCells &cells);
 
 // The next pair of selector indexes after a RESET: each lane moves on by two and wraps to the
 // other lane's start, so the riders run on the other lane on the next pass.

@@ -1,6 +1,7 @@
 #include "settings/Cfg.h"
 
 #include "controls/Dmn_led.h"
+#include "controls/WindowStyle.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -57,17 +58,12 @@ PortPlan portPlan(const Settings &settings)
 }
 
 TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
     , m_settings(settings)
     , m_portMask(portMask)
 {
-    setObjectName(QStringLiteral("CfgDialog"));
-    setWindowTitle(QStringLiteral("Einstellungen"));
-    QFont dialogFont(QStringLiteral("Arial"));
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
-    setFixedSize(496, 319);
+    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 319));
+    setFont(windowFont());
 
     // Under each port box sit the lamp of its line and the device behind the port, one low row each.
     GroupAnschluss = new QGroupBox(QStringLiteral("Anschluss"), this);

@@ -1,5 +1,6 @@
 #include "settings/DlgYesNo.h"
 
+#include "controls/WindowStyle.h"
 #include "platform/Brand.h"
 
 #include <QApplication>
@@ -34,12 +35,9 @@ QPixmap questionIcon()
 }
 
 TFDlgYesNo::TFDlgYesNo(QWidget *parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
 {
-    setObjectName(QStringLiteral("FDlgYesNo"));
-    setWindowTitle(applicationTitle());
-    setFixedSize(222, 94);
+    setUpFixedDialog(*this, QStringLiteral("FDlgYesNo"), applicationTitle(), QSize(222, 94));
 
     Icon = new QLabel(this);
     Icon->setObjectName(QStringLiteral("Icon"));

@@ -15,11 +15,8 @@ void PrintTo(const QColor &color, std::ostream *os);
 class LocaleScope
 {
 public:
-    explicit LocaleScope(const QLocale &locale)
-        : m_saved(QLocale())
-    {
-        QLocale::setDefault(locale);
-    }
+    // m_saved is the default locale from before the change.
+    explicit LocaleScope(const QLocale &locale) { QLocale::setDefault(locale); }
     ~LocaleScope() { QLocale::setDefault(m_saved); }
     LocaleScope(const LocaleScope &) = delete;
     LocaleScope &operator=(const LocaleScope &) = delete;

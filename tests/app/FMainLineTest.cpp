@@ -2,7 +2,7 @@
 
 #include "comms/ComDevice.h"
 #include "comms/Comms.h"
-#include "tests/comms/FakeComDevice.h"
+#include "tests/support/FakeComDevice.h"
 
 #include <QSignalSpy>
 
@@ -53,43 +53,47 @@ protected:
 
 TEST_F(FMainLineTest, ContactsStartAndStopARunWithTheirOwnTimeStamps)
 {
-    ASSERT_TRUE(form->ComPort1->Connected());
-    ASSERT_TRUE(form->ComPort2->Connected());
+    auto *port1 = child<TComPort>(u"ComPort1"_qs);
+    auto *port2 = child<TComPort>(u"ComPort2"_qs);
+    ASSERT_TRUE(port1 && port2);
+    ASSERT_TRUE(port1->Connected());
+    ASSERT_TRUE(port2->Connected());
     ASSERT_EQ(devices.size(), 2u);
     FakeComDevice *start = devices[0];
     FakeComDevice *stop = devices[1];
-    EXPECT_TRUE(form->Led1->isVisible());
+    EXPECT_TRUE(led()->isVisible());
     loadStartList();
 
-    lines(form->ComPort1, start, TIOCM_DSR); // the light barrier is not armed: no run
-    EXPECT_FALSE(form->Clock->isActive());
-    lines(form->ComPort1, start, 0);
+    lines(port1, start, TIOCM_DSR); // the light barrier is not armed: no run
+    EXPECT_FALSE(running());
+    lines(port1, start, 0);
 
-    form->Led1Click();
+    QTest::mouseClick(led(), Qt::LeftButton); // armed
     ticks = 500000;
-    lines(form->ComPort1, start, TIOCM_DSR);
-    ASSERT_TRUE(form->Clock->isActive());
-    EXPECT_EQ(form->StartTick, 500000u);
-    EXPECT_TRUE(form->TimerGesperrt1->isActive());
-    lines(form->ComPort1, start, 0); // opening and closing again while running changes nothing
-    lines(form->ComPort1, start, TIOCM_DSR);
-    EXPECT_EQ(form->StartTick, 500000u);
+    lines(port1, start, TIOCM_DSR);
+    ASSERT_TRUE(running());
+    EXPECT_TRUE(child<QTimer>(u"TimerGesperrt1"_qs)->isActive());
+    ticks = 505000;
+    lines(port1, start, 0); // opening and closing again while running changes nothing
+    lines(port1, start, TIOCM_DSR);
 
     ticks = 512345;
-    lines(form->ComPort2, stop, TIOCM_CTS); // the first STOPP stops lane 1
-    lines(form->ComPort2, stop, 0);
+    lines(port2, stop, TIOCM_CTS); // the first STOPP stops lane 1
+    lines(port2, stop, 0);
     ticks = 513000;
-    lines(form->ComPort2, stop, TIOCM_CTS); // the second lane 2
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 1)), u"12,34"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 2)), u"13,00"_qs);
-    EXPECT_FALSE(form->Clock->isActive());
-    lines(form->ComPort2, stop, 0);
-    lines(form->ComPort2, stop, TIOCM_CTS); // a third does nothing
-    EXPECT_TRUE(form->bRESET->isEnabled());
+    lines(port2, stop, TIOCM_CTS); // the second lane 2
+    // Both times count from the first START edge.
+    EXPECT_EQ(cell(3, rowOf(1)), u"12,34"_qs);
+    EXPECT_EQ(cell(3, rowOf(2)), u"13,00"_qs);
+    EXPECT_FALSE(running());
+    lines(port2, stop, 0);
+    lines(port2, stop, TIOCM_CTS); // a third does nothing
+    EXPECT_TRUE(button("bRESET")->isEnabled());
+    EXPECT_EQ(cell(3, rowOf(2)), u"13,00"_qs);
 
     // The adapter is pulled: the lamp goes, keys and buttons keep working.
     start->unplug();
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Led1->isVisible(), 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !led()->isVisible(); }, 3000));
     key(Qt::Key_0);
-    EXPECT_TRUE(form->bSTART->isEnabled());
+    EXPECT_TRUE(button("bSTART")->isEnabled());
 }

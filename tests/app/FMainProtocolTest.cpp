@@ -1,16 +1,16 @@
 #include "tests/app/FMainFixture.h"
 
-#include <QMenu>
 #include <QMessageBox>
 #include <QStandardPaths>
 
 namespace {
 
-QColor fontColorOf(TFormMain &form, int col, int row)
+// The font colour the grid paints a cell in, as its format event answers the painter.
+QColor fontColorOf(TSortGrid &grid, int col, int row)
 {
     TFormatOptions format;
     format.FontColor = Qt::black;
-    form.SortGrid1->OnGetCellFormat(form.SortGrid1, col, row, {}, format);
+    grid.OnGetCellFormat(&grid, col, row, {}, format);
     return format.FontColor;
 }
 
@@ -36,139 +36,140 @@ void answerNextBox(QString *text, bool yes)
 TEST_F(FMainTest, SelectedRidersAreRedOnlyInTheRaceMode)
 {
     loadStartList();
-    const int row1 = Results::rowOfStartNumber(*form->SortGrid1, 1);
-    const int row2 = Results::rowOfStartNumber(*form->SortGrid1, 2);
-    const int row4 = Results::rowOfStartNumber(*form->SortGrid1, 4);
-    EXPECT_EQ(fontColorOf(*form, 1, row1), toQColor(clRed));
-    EXPECT_EQ(fontColorOf(*form, 3, row2), toQColor(clRed));
-    EXPECT_EQ(fontColorOf(*form, 1, row4), QColor(Qt::black));
-    EXPECT_EQ(fontColorOf(*form, 0, 0), QColor(Qt::black)); // captions keep the defaults
+    TSortGrid &protocol = *grid();
+    EXPECT_EQ(fontColorOf(protocol, 1, rowOf(1)), toQColor(clRed));
+    EXPECT_EQ(fontColorOf(protocol, 3, rowOf(2)), toQColor(clRed));
+    EXPECT_EQ(fontColorOf(protocol, 1, rowOf(4)), QColor(Qt::black));
+    EXPECT_EQ(fontColorOf(protocol, 0, 0), QColor(Qt::black)); // captions keep the defaults
 
     // The red row follows the selector at once.
-    form->cbBuhn2->setCurrentIndex(3);
-    form->cbBuhnChange();
-    EXPECT_EQ(fontColorOf(*form, 1, row4), toQColor(clRed));
-    EXPECT_EQ(fontColorOf(*form, 1, row2), QColor(Qt::black));
+    choose(combo("cbBuhn2"), 3);
+    EXPECT_EQ(fontColorOf(protocol, 1, rowOf(4)), toQColor(clRed));
+    EXPECT_EQ(fontColorOf(protocol, 1, rowOf(2)), QColor(Qt::black));
 
-    form->cbMode->setCurrentIndex(0);
-    EXPECT_EQ(fontColorOf(*form, 1, row1), QColor(Qt::black));
+    choose(combo("cbMode"), 0);
+    EXPECT_EQ(fontColorOf(protocol, 1, rowOf(1)), QColor(Qt::black));
 }
 
 TEST_F(FMainTest, StartListsWithGapsAndLargeNumbersKeepTimesWithTheirRiders)
 {
     loadBytes("3;Anna;Blitz\r\n117;Bernd;Donner\r\n12;Carla;Wetter\r\n");
-    ASSERT_EQ(form->cbBuhn1->count(), 3);
-    EXPECT_EQ(form->cbBuhn1->itemText(0), u" 3 Anna Blitz "_qs);
-    EXPECT_EQ(form->cbBuhn1->itemText(1), u"12 Carla Wetter "_qs);
-    EXPECT_EQ(form->cbBuhn1->itemText(2), u"117 Bernd Donner "_qs);
+    QComboBox *lane1 = combo("cbBuhn1");
+    ASSERT_EQ(lane1->count(), 3);
+    EXPECT_EQ(lane1->itemText(0), u" 3 Anna Blitz "_qs);
+    EXPECT_EQ(lane1->itemText(1), u"12 Carla Wetter "_qs);
+    EXPECT_EQ(lane1->itemText(2), u"117 Bernd Donner "_qs);
 
-    form->cbBuhn1->setCurrentIndex(2); // rider 117 on lane 1, rider 12 on lane 2
-    form->cbBuhnChange();
-    form->bSTART->click();
+    choose(lane1, 2); // rider 117 on lane 1, rider 12 on lane 2
+    button("bSTART")->click();
     ticks += 20010;
     key(Qt::Key_2);
     ticks += 1000;
     key(Qt::Key_1);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 12)), u"20,01"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 117)), u"21,01"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 3)), QString());
-    EXPECT_FALSE(form->Notice->isVisible());
+    EXPECT_EQ(cell(3, rowOf(12)), u"20,01"_qs);
+    EXPECT_EQ(cell(3, rowOf(117)), u"21,01"_qs);
+    EXPECT_EQ(cell(3, rowOf(3)), QString());
+    EXPECT_FALSE(label("Notice")->isVisible());
 
     // Taking a rider from the grid goes by the number too.
-    form->mResetClick(true);
-    form->SortGrid1->setRow(Results::rowOfStartNumber(*form->SortGrid1, 117));
-    EXPECT_EQ(form->SelectedRiderIndex(), 116);
-    ASSERT_TRUE(form->sb2->isEnabled());
-    form->sb2->click();
-    EXPECT_EQ(form->cbBuhn2->currentData().toInt(), 117);
+    press("bRESET");
+    clickRow(rowOf(117));
+    ASSERT_TRUE(button("sb2")->isEnabled());
+    button("sb2")->click();
+    EXPECT_EQ(combo("cbBuhn2")->currentData().toInt(), 117);
 }
 
 TEST_F(FMainTest, DoubleClickTakesTheRiderInThePaceTestButNotDuringARun)
 {
     loadStartList();
-    form->cbMode->setCurrentIndex(0);
-    form->SortGrid1->setRow(Results::rowOfStartNumber(*form->SortGrid1, 3));
-    form->SortGrid1DblClick();
-    EXPECT_EQ(form->cbBuhn1->currentIndex(), 2);
+    choose(combo("cbMode"), 0);
+    doubleClickRow(rowOf(3));
+    EXPECT_EQ(combo("cbBuhn1")->currentIndex(), 2);
 
-    form->bSTART->click();
-    form->SortGrid1->setRow(Results::rowOfStartNumber(*form->SortGrid1, 4));
-    EXPECT_FALSE(form->sb1->isEnabled());
-    form->SortGrid1DblClick();
-    EXPECT_EQ(form->cbBuhn1->currentIndex(), 2); // the running rider keeps the lane
+    button("bSTART")->click();
+    clickRow(rowOf(4));
+    EXPECT_FALSE(button("sb1")->isEnabled());
+    doubleClickRow(rowOf(4));
+    EXPECT_EQ(combo("cbBuhn1")->currentIndex(), 2); // the running rider keeps the lane
 }
 
 TEST_F(FMainTest, RowsAreRemovedAfterTheQuestionAndMarkedOut)
 {
     loadStartList();
-    form->SortGrid1->setRow(2);
+    clickRow(2);
     const QString removed = cell(0, 2);
     QString question;
     answerNextBox(&question, false);
-    form->sbCLS->click();
+    button("sbCLS")->click();
     EXPECT_EQ(question, u"Zeile entfernen?"_qs);
-    EXPECT_EQ(form->SortGrid1->RowCount(), 5);
+    EXPECT_EQ(grid()->RowCount(), 5);
 
     answerNextBox(&question, true);
-    form->sbCLS->click();
-    EXPECT_EQ(form->SortGrid1->RowCount(), 4);
-    EXPECT_EQ(Results::rowOfStartNumber(*form->SortGrid1, removed.toInt()), -1);
-    EXPECT_EQ(form->SortGrid1->Row(), 2);
+    button("sbCLS")->click();
+    EXPECT_EQ(grid()->RowCount(), 4);
+    EXPECT_EQ(rowOf(removed.toInt()), -1);
+    EXPECT_EQ(grid()->Row(), 2);
 
-    // "AUS" from the context menu: no place, below the timed rows.
-    form->SortGrid1->setCells(3, 1, u"10,00"_qs);
-    form->RankProtocol();
-    form->SortGrid1->setRow(1);
-    const QString out = cell(0, 1);
-    form->AUS1->trigger();
-    const int row = Results::rowOfStartNumber(*form->SortGrid1, out.toInt());
-    EXPECT_EQ(cell(3, row), u"AUS"_qs);
-    EXPECT_EQ(cell(4, row), QString());
+    // "AUS" from the context menu: no place, below the timed rows. A heat times riders 1 and 3.
+    choose(combo("cbBuhn2"), 2);
+    press("bSTART");
+    ticks += 10000;
+    press("bSTOP1");
+    ticks += 1000;
+    press("bSTOP2");
+    ASSERT_EQ(cell(4, rowOf(1)), u"1"_qs);
+    ASSERT_EQ(cell(4, rowOf(3)), u"2"_qs);
+    rowMenu(rowOf(1), "AUS1");
+    EXPECT_EQ(cell(3, rowOf(1)), u"AUS"_qs);
+    EXPECT_EQ(cell(4, rowOf(1)), QString());
+    EXPECT_GT(rowOf(1), rowOf(3));
+    press("bRESET");
 
     // Down to the last row: it is emptied and kept, and the protocol buttons go off.
-    while (form->SortGrid1->RowCount() > 2) {
-        form->SortGrid1->setRow(1);
-        form->Zeileentfernen1->trigger();
-    }
+    while (grid()->RowCount() > 2)
+        rowMenu(1, "Zeileentfernen1");
     answerNextBox(&question, true);
-    form->SortGrid1->setRow(1);
-    form->sbCLS->click();
-    EXPECT_EQ(form->SortGrid1->RowCount(), 2);
+    clickRow(1);
+    button("sbCLS")->click();
+    EXPECT_EQ(grid()->RowCount(), 2);
     EXPECT_EQ(cell(0, 1), QString());
-    EXPECT_FALSE(form->sbSave->isEnabled());
-    EXPECT_FALSE(form->sbCLS->isEnabled());
+    EXPECT_FALSE(button("sbSave")->isEnabled());
+    EXPECT_FALSE(button("sbCLS")->isEnabled());
 }
 
 TEST_F(FMainTest, SavingAsTextOrCsvFollowsTheChosenFileType)
 {
     loadBytes("1;Anna;\"Blitz; Sohn\"\r\n2;Bernd \"B\";Donner\r\n");
+    QString offered;
     auto saveAs = [&](const QString &name, int filter) {
         form->execFileDialog = [&, name, filter](QFileDialog &dialog) {
             // The proposed name is the date and time, yyyy-mm-dd-hh-mm.
             EXPECT_TRUE(dialog.selectedFiles().value(0).section(u'/', -1).startsWith(
                 QDate::currentDate().toString(u"yyyy-MM-dd-"_qs)));
+            offered = dialog.selectedNameFilter();
             dialog.selectNameFilter(dialog.nameFilters().value(filter - 1));
             dialog.selectFile(dir.filePath(name));
             return int(QDialog::Accepted);
         };
-        form->sbSaveClick();
+        button("sbSave")->click();
         return readFile(dir.filePath(name));
     };
     EXPECT_EQ(saveAs(u"p.txt"_qs, 3), QByteArray("Nr.\tName\tPferd\tZeit\tPlatz\t\r\n"
                                                  "1\tAnna\tBlitz; Sohn\t \t \t\r\n"
                                                  "2\tBernd \"B\"\tDonner\t \t \t\r\n"));
-    EXPECT_EQ(form->saveFilterIndex(), 3);
     const QByteArray csv = saveAs(u"p.csv"_qs, 1);
+    EXPECT_TRUE(offered.contains(u"*.txt"_qs)) << offered.toStdString(); // the type chosen last time
     EXPECT_EQ(csv, QByteArray("Nr.;Name;Pferd;Zeit;Platz\r\n"
                               "1;Anna;\"Blitz; Sohn\";;\r\n"
                               "2;\"Bernd \"\"B\"\"\";Donner;;\r\n"));
-    EXPECT_EQ(form->saveFilterIndex(), 1);
+    saveAs(u"q.csv"_qs, 1);
+    EXPECT_TRUE(offered.contains(u"*.csv"_qs)) << offered.toStdString();
 
     // The CSV file reads back cell for cell.
-    const QList<QStringList> before = {form->SortGrid1->Rows(1), form->SortGrid1->Rows(2)};
+    const QList<QStringList> before = {grid()->Rows(1), grid()->Rows(2)};
     loadFile(dir.filePath(u"p.csv"_qs));
-    EXPECT_EQ(form->SortGrid1->Rows(1), before[0]);
-    EXPECT_EQ(form->SortGrid1->Rows(2), before[1]);
+    EXPECT_EQ(grid()->Rows(1), before[0]);
+    EXPECT_EQ(grid()->Rows(2), before[1]);
 }
 
 TEST_F(FMainTest, AFailedTextSaveSaysSo)
@@ -182,7 +183,7 @@ TEST_F(FMainTest, AFailedTextSaveSaysSo)
     };
     QString message;
     answerNextBox(&message, true);
-    form->sbSaveClick();
+    button("sbSave")->click();
     EXPECT_TRUE(message.startsWith(u"Der Schreibfehler der Datei: "_qs)) << message.toStdString();
 }
 
@@ -191,12 +192,12 @@ TEST_F(FMainTest, TheAutomaticSaveFindsAPlaceOrShowsANotice)
     loadStartList();
     // Beside the program is taken by a folder of that name: the save fails visibly.
     QDir(dir.path()).mkdir(u"ombrel.txt"_qs);
-    form->bSTART->click();
+    button("bSTART")->click();
     key(Qt::Key_1);
     key(Qt::Key_2);
-    EXPECT_TRUE(form->Notice->isVisible());
-    EXPECT_TRUE(form->Notice->text().contains(u"nicht automatisch gesichert"_qs));
-    EXPECT_NE(QApplication::focusWidget(), form->Notice);
+    EXPECT_TRUE(label("Notice")->isVisible());
+    EXPECT_TRUE(label("Notice")->text().contains(u"nicht automatisch gesichert"_qs));
+    EXPECT_NE(QApplication::focusWidget(), label("Notice"));
 }
 
 TEST_F(FMainTest, TheAutomaticSaveMovesToTheUserFolderWhenTheProgramFolderIsClosed)
@@ -208,21 +209,20 @@ TEST_F(FMainTest, TheAutomaticSaveMovesToTheUserFolderWhenTheProgramFolderIsClos
     const QString expected =
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/ombrel.txt");
     QFile::remove(expected);
-    EXPECT_EQ(form->autoSavePath(), expected);
 
     loadStartList();
-    form->bSTART->click();
+    button("bSTART")->click();
     key(Qt::Key_1);
     key(Qt::Key_2);
-    EXPECT_FALSE(form->Notice->isVisible());
+    EXPECT_FALSE(label("Notice")->isVisible());
     EXPECT_TRUE(readFile(expected).startsWith("Nr.\tName"));
     QFile::remove(expected);
 }
 
 TEST_F(FMainTest, TheLogoOpensTheMakersPage)
 {
-    QTest::mouseClick(form->Label5, Qt::LeftButton);
-    QTest::mouseClick(form->Label1, Qt::LeftButton); // the shadow does not react
+    QTest::mouseClick(label("Label5"), Qt::LeftButton);
+    QTest::mouseClick(label("Label1"), Qt::LeftButton); // the shadow does not react
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].scheme(), u"https"_qs);
 }

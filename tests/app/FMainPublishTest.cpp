@@ -1,71 +1,13 @@
-#include "protocol/Excel.h"
 #include "tests/app/FMainFixture.h"
+#include "tests/support/FakeSpreadsheetApp.h"
+#include "tests/support/XlsxSheet.h"
 
 #include <QDir>
 #include <QMessageBox>
-#include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
-#include <QXmlStreamReader>
 
 namespace {
-
-struct SpreadsheetLog
-{
-    bool available = true;
-    QStringList opened;
-};
-
-class FakeSpreadsheetApp : public SpreadsheetApp
-{
-public:
-    explicit FakeSpreadsheetApp(SpreadsheetLog &log)
-        : m_log(log)
-    {}
-    bool available() override { return m_log.available; }
-    bool open(const QString &path) override
-    {
-        m_log.opened.append(path);
-        return true;
-    }
-
-private:
-    SpreadsheetLog &m_log;
-};
-
-// One worksheet's shared strings and cell values, by reference ("A1"), read with unzip.
-QMap<QString, QString> sheetCells(const QString &xlsx)
-{
-    auto entry = [&](const char *name) {
-        QProcess unzip;
-        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, QString::fromLatin1(name)});
-        unzip.waitForFinished(10000);
-        return unzip.readAllStandardOutput();
-    };
-    QStringList shared;
-    QXmlStreamReader strings(entry("xl/sharedStrings.xml"));
-    while (!strings.atEnd()) {
-        strings.readNext();
-        if (strings.isStartElement() && strings.name() == u"t")
-            shared.append(strings.readElementText());
-    }
-    QMap<QString, QString> cells;
-    QXmlStreamReader xml(entry("xl/worksheets/sheet1.xml"));
-    QString ref;
-    bool isShared = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"c") {
-            ref = xml.attributes().value(QLatin1StringView("r")).toString();
-            isShared = xml.attributes().value(QLatin1StringView("t")) == u"s";
-        } else if (xml.isStartElement() && xml.name() == u"v") {
-            const QString v = xml.readElementText();
-            // "#": a number cell, in its shortest form
-            cells[ref] = isShared ? shared.value(v.toInt()) : u"#"_qs + QString::number(v.toDouble());
-        }
-    }
-    return cells;
-}
 
 class FMainPublishTest : public FMainTest
 {
@@ -76,10 +18,8 @@ protected:
         savedCurrent = QDir::currentPath();
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("arbeit")));
         QDir::setCurrent(dir.filePath(QStringLiteral("arbeit")));
-        if (!form->Excel)
-            form->Excel = new TExcel(form.get());
-        form->Excel->setFolder(dir.filePath(QStringLiteral("Mappen")));
-        form->Excel->setApplication(std::make_unique<FakeSpreadsheetApp>(spreadsheet));
+        clearWorkbookFolder();
+        form->setSpreadsheetApp(std::make_unique<FakeSpreadsheetApp>(spreadsheet));
     }
 
     void TearDown() override
@@ -87,11 +27,23 @@ protected:
         QDir::setCurrent(savedCurrent);
         QFile::remove(dataFolderPage());
         FMainTest::TearDown();
+        clearWorkbookFolder();
     }
 
     static QString dataFolderPage()
     {
         return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/ombrel.html"_qs;
+    }
+
+    // Where the hand-over writes its workbooks: the per-user data folder of this test run.
+    static QString workbookFolder()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/Excel"_qs;
+    }
+    static void clearWorkbookFolder()
+    {
+        QFile::remove(workbookFolder());
+        QDir(workbookFolder()).removeRecursively();
     }
 
     // Answers the next message box with OK and keeps its text.
@@ -110,14 +62,26 @@ protected:
 
     void saveThroughDialog(const QString &path, const QString &filterPattern)
     {
-        form->execFileDialog = [&](QFileDialog &dialog) {
+        form->execFileDialog = [=](QFileDialog &dialog) {
             for (const QString &filter : dialog.nameFilters())
                 if (filter.contains(filterPattern))
                     dialog.selectNameFilter(filter);
             dialog.selectFile(path);
             return int(QDialog::Accepted);
         };
-        form->sbSaveClick();
+        button("sbSave")->click();
+    }
+
+    // A heat in which both lanes stop at the given times after START.
+    void runHeat(quint32 lane1Ms, quint32 lane2Ms)
+    {
+        button("bSTART")->click();
+        const quint32 started = ticks;
+        ticks = started + std::min(lane1Ms, lane2Ms);
+        key(lane1Ms <= lane2Ms ? Qt::Key_1 : Qt::Key_2);
+        ticks = started + std::max(lane1Ms, lane2Ms);
+        key(lane1Ms <= lane2Ms ? Qt::Key_2 : Qt::Key_1);
+        ASSERT_FALSE(running());
     }
 
     QString savedCurrent;
@@ -131,17 +95,19 @@ protected:
 TEST_F(FMainPublishTest, AsWebPageWritesThePageInTheCurrentFolderAndOpensIt)
 {
     loadStartList();
-    form->SortGrid1->setCells(Results::ColTime, 2, u"9,05"_qs);
-    ASSERT_TRUE(form->sbHTML->isEnabled());
-    form->sbHTML->click();
+    runHeat(10050, 9050);
+    ASSERT_TRUE(button("sbHTML")->isEnabled());
+    button("sbHTML")->click();
 
     const QString page = dir.filePath(u"arbeit/ombrel.html"_qs);
     EXPECT_EQ(opened, QList<QUrl>({QUrl::fromLocalFile(page)}));
     const QByteArray bytes = readFile(page);
     EXPECT_TRUE(bytes.startsWith("<HTML>\r\n<HEAD>\r\n"));
     EXPECT_TRUE(bytes.contains("\r\n<TITLE>Ombrel</TITLE>\r\n"));
-    EXPECT_TRUE(bytes.contains("<td Align=left>&nbsp;J\xfcrgen B\xe4\x63ker<td>S\xf3lfaxi&nbsp;"));
+    EXPECT_TRUE(
+        bytes.contains("<td Align=left>&nbsp;J\xfcrgen B\xe4\x63ker<td>S\xf3lfaxi&nbsp;<td>10.05&nbsp;"));
     EXPECT_TRUE(bytes.contains("<td Align=left>&nbsp;Anna Gr\xf6\xdf\x65r<td>\xdeokki&nbsp;<td>9.05&nbsp;"));
+    EXPECT_LT(bytes.indexOf("Anna"), bytes.indexOf("J\xfcrgen")); // in the protocol's order
     EXPECT_EQ(bytes.count("<tr Align=Right>"), 4);
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -155,7 +121,7 @@ TEST_F(FMainPublishTest, TheHelpPageBesideTheProgramIsNeverReplaced)
     file.close();
     QDir::setCurrent(dir.path());
     loadStartList();
-    form->sbHTMLClick();
+    button("sbHTML")->click();
 
     EXPECT_EQ(readFile(help), QByteArray("<html>Hilfe</html>"));
     EXPECT_EQ(opened, QList<QUrl>({QUrl::fromLocalFile(dataFolderPage())}));
@@ -166,7 +132,7 @@ TEST_F(FMainPublishTest, APageTheCurrentFolderCannotTakeGoesToTheDataFolder)
 {
     loadStartList();
     ASSERT_TRUE(QDir(dir.filePath(u"arbeit"_qs)).removeRecursively()); // the current folder is gone
-    form->sbHTMLClick();
+    button("sbHTML")->click();
     EXPECT_EQ(opened, QList<QUrl>({QUrl::fromLocalFile(dataFolderPage())}));
     EXPECT_TRUE(readFile(dataFolderPage()).contains("S\xf3lfaxi"));
     EXPECT_TRUE(messages.isEmpty());
@@ -191,35 +157,35 @@ TEST_F(FMainPublishTest, SavingAsWebPageWritesWithoutOpeningAndReportsFailures)
 
 TEST_F(FMainPublishTest, ExcelGetsHeaderEntriesAndTotalsInANewWorkbookEachTime)
 {
-    loadStartList();
-    form->SortGrid1->setCells(Results::ColTime, 1, u"75,43"_qs);
-    form->SortGrid1->setCells(Results::ColTime, 2, u"75,43"_qs);
-    form->SortGrid1->setCells(Results::ColName, 3, u"Müller, Maria, jun."_qs);
-    ASSERT_TRUE(form->sbExcel->isEnabled());
-    form->sbExcel->click();
+    // The third rider's name carries commas: only the first becomes a point.
+    QByteArray list = readFile(testData("startlist-4.txt"));
+    list.replace("Maria M\xfcller", toAnsi(u"Müller, Maria, jun."_qs));
+    loadBytes(list);
+    runHeat(75430, 75430);
+    ASSERT_TRUE(button("sbExcel")->isEnabled());
+    button("sbExcel")->click();
 
     ASSERT_EQ(spreadsheet.opened.size(), 1);
-    EXPECT_TRUE(form->Excel->ExcelNew);
     EXPECT_TRUE(QFileInfo(spreadsheet.opened[0]).fileName().endsWith(u".xlsx"_qs));
-    const QMap<QString, QString> cells = sheetCells(spreadsheet.opened[0]);
-    EXPECT_EQ(cells.value(u"A1"_qs), u"Start-Nr."_qs);
-    EXPECT_EQ(cells.value(u"E1"_qs), u"Platz"_qs);
-    EXPECT_EQ(cells.value(u"A2"_qs), u"#1"_qs);
-    EXPECT_EQ(cells.value(u"B2"_qs), u"Jürgen Bäcker"_qs);
-    EXPECT_EQ(cells.value(u"D2"_qs), u"#75.43"_qs);
-    EXPECT_EQ(cells.value(u"B4"_qs), u"Müller. Maria, jun."_qs);
-    EXPECT_EQ(cells.value(u"C5"_qs), u"Gáski"_qs);
+    const XlsxSheet sheet = XlsxSheet::read(spreadsheet.opened[0]);
+    EXPECT_EQ(sheet.text("A1"), u"Start-Nr."_qs);
+    EXPECT_EQ(sheet.text("E1"), u"Platz"_qs);
+    EXPECT_EQ(sheet.number("A2"), 1.0);
+    EXPECT_EQ(sheet.text("B2"), u"Jürgen Bäcker"_qs);
+    EXPECT_EQ(sheet.number("D2"), 75.43);
+    EXPECT_EQ(sheet.text("B4"), u"Müller. Maria, jun."_qs);
+    EXPECT_EQ(sheet.text("C5"), u"Gáski"_qs);
     // Four entries, four horses, two time texts ("75,43" and the blank of a heat not run).
-    EXPECT_EQ(cells.value(u"A6"_qs), u"Gesamt:"_qs);
-    EXPECT_EQ(cells.value(u"B6"_qs), u"#4"_qs);
-    EXPECT_EQ(cells.value(u"C6"_qs), u"#4"_qs);
-    EXPECT_EQ(cells.value(u"D6"_qs), u"#2"_qs);
-    EXPECT_FALSE(cells.contains(u"A7"_qs));
+    EXPECT_EQ(sheet.text("A6"), u"Gesamt:"_qs);
+    EXPECT_EQ(sheet.number("B6"), 4.0);
+    EXPECT_EQ(sheet.number("C6"), 4.0);
+    EXPECT_EQ(sheet.number("D6"), 2.0);
+    EXPECT_FALSE(sheet.contains("A7"));
 
-    form->sbExcelClick();
+    button("sbExcel")->click();
     ASSERT_EQ(spreadsheet.opened.size(), 2);
     EXPECT_NE(spreadsheet.opened[0], spreadsheet.opened[1]);
-    EXPECT_EQ(sheetCells(spreadsheet.opened[1]), cells);
+    EXPECT_EQ(XlsxSheet::read(spreadsheet.opened[1]).cells, sheet.cells);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -227,15 +193,13 @@ TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramStillWritesTheWorkbookAn
 {
     loadStartList();
     spreadsheet.available = false;
-    auto *button = form->findChild<QToolButton *>(u"sbExcel"_qs);
-    auto *notice = form->findChild<QLabel *>(u"Notice"_qs);
-    ASSERT_TRUE(button && notice);
-    button->click();
+    auto *notice = child<QLabel>(u"Notice"_qs);
+    button("sbExcel")->click();
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    const QDir folder(dir.filePath(u"Mappen"_qs));
+    const QDir folder(workbookFolder());
     const QStringList files = folder.entryList({u"*.xlsx"_qs}, QDir::Files);
     ASSERT_EQ(files.size(), 1);
-    EXPECT_EQ(sheetCells(folder.filePath(files[0])).value(u"A1"_qs), u"Start-Nr."_qs);
+    EXPECT_EQ(XlsxSheet::read(folder.filePath(files[0])).text("A1"), u"Start-Nr."_qs);
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(folder.filePath(files[0]))))
         << notice->text().toStdString();
@@ -245,12 +209,12 @@ TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramStillWritesTheWorkbookAn
 TEST_F(FMainPublishTest, AFailedWorkbookIsReportedAndNotHandedOver)
 {
     loadStartList();
-    QFile blocker(dir.filePath(u"Datei"_qs));
+    QFile blocker(workbookFolder()); // a file where the workbook folder should be
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(blocker).absolutePath()));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    form->Excel->setFolder(blocker.fileName() + u"/Mappen"_qs);
     answerMessageBox();
-    form->sbExcelClick();
+    button("sbExcel")->click();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(u"Die Arbeitsmappe konnte nicht geschrieben werden: "_qs));
     EXPECT_EQ(icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));

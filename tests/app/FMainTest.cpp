@@ -3,139 +3,147 @@
 TEST_F(FMainTest, StartsIdleWithOnlyLoadingAvailable)
 {
     EXPECT_EQ(form->windowTitle(), u"Ombrel v. 0.90"_qs);
-    EXPECT_EQ(form->cbMode->currentText(), u"Passrennen"_qs);
-    EXPECT_TRUE(form->PanelT2->isVisible());
-    EXPECT_FALSE(form->bSTART->isEnabled());
-    EXPECT_TRUE(form->sbLoad->isEnabled());
-    for (QToolButton *b :
-         {form->sbSave, form->sbExcel, form->sbHTML, form->sbPrint, form->sbGramoty, form->sbCLS})
-        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(form->cbBuhn1->isEnabled());
-    EXPECT_EQ(form->Led1->Kind(), lkRed);
-    EXPECT_TRUE(form->mStart->shortcut().isEmpty());
-    EXPECT_EQ(form->SortGrid1->Rows(0).mid(0, 5),
+    EXPECT_EQ(combo("cbMode")->currentText(), u"Passrennen"_qs);
+    EXPECT_TRUE(child<QWidget>(u"PanelT2"_qs)->isVisible());
+    EXPECT_FALSE(button("bSTART")->isEnabled());
+    EXPECT_TRUE(button("sbLoad")->isEnabled());
+    for (const char *name : {"sbSave", "sbExcel", "sbHTML", "sbPrint", "sbGramoty", "sbCLS"})
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+    EXPECT_FALSE(combo("cbBuhn1")->isEnabled());
+    EXPECT_EQ(led()->Kind(), lkRed);
+    EXPECT_TRUE(action("mStart")->shortcut().isEmpty());
+    EXPECT_EQ(grid()->Rows(0).mid(0, 5),
               QStringList({u"Nr."_qs, u"Name"_qs, u"Pferd"_qs, u"Zeit"_qs, u"Platz"_qs}));
-    EXPECT_EQ(form->bFSTART->geometry(), form->bSTART->geometry());
-    EXPECT_FALSE(form->bFSTART->isVisible());
+    EXPECT_EQ(button("bFSTART")->geometry(), button("bSTART")->geometry());
+    EXPECT_FALSE(button("bFSTART")->isVisible());
 }
 
 TEST_F(FMainTest, LoadingAStartListFillsTheSelectorsAndOffersStart)
 {
     loadStartList();
     EXPECT_EQ(form->windowTitle(), u"Ombrel: startlist-4"_qs);
-    ASSERT_EQ(form->cbBuhn1->count(), 4);
-    EXPECT_EQ(form->cbBuhn1->itemText(0), u" 1 Jürgen Bäcker Sólfaxi  "_qs);
-    EXPECT_EQ(form->cbBuhn1->currentIndex(), 0);
-    EXPECT_EQ(form->cbBuhn2->currentIndex(), 1);
-    EXPECT_TRUE(form->bSTART->isEnabled());
-    EXPECT_EQ(form->bSTART->Color(), clGreen);
-    EXPECT_TRUE(form->sbSave->isEnabled());
-    EXPECT_TRUE(form->sbCLS->isEnabled());
+    QComboBox *lane1 = combo("cbBuhn1");
+    QComboBox *lane2 = combo("cbBuhn2");
+    ASSERT_EQ(lane1->count(), 4);
+    EXPECT_EQ(lane1->itemText(0), u" 1 Jürgen Bäcker Sólfaxi  "_qs);
+    EXPECT_EQ(lane1->currentIndex(), 0);
+    EXPECT_EQ(lane2->currentIndex(), 1);
+    EXPECT_TRUE(button("bSTART")->isEnabled());
+    EXPECT_EQ(raceButton("bSTART")->Color(), clGreen);
+    EXPECT_TRUE(button("sbSave")->isEnabled());
+    EXPECT_TRUE(button("sbCLS")->isEnabled());
 
     // Both lanes on the same rider: no start.
-    form->cbBuhn2->setCurrentIndex(0);
-    form->cbBuhnChange();
-    EXPECT_FALSE(form->bSTART->isEnabled());
+    choose(lane2, 0);
+    EXPECT_EQ(lane2->currentIndex(), 0);
+    EXPECT_FALSE(button("bSTART")->isEnabled());
+    choose(lane2, 2);
+    EXPECT_TRUE(button("bSTART")->isEnabled());
 }
 
 TEST_F(FMainTest, AHeatFromPressToResetEntersRanksAndSavesTimes)
 {
     loadStartList();
-    QTest::mousePress(form->bSTART, Qt::LeftButton); // acts on the press
-    EXPECT_TRUE(form->Clock->isActive());
-    EXPECT_FALSE(form->bSTART->isEnabled());
-    EXPECT_TRUE(form->bFSTART->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), form->bFSTART);
-    EXPECT_EQ(form->bSTOP1->Color(), clRed);
-    EXPECT_FALSE(form->cbBuhn1->isEnabled());
-    EXPECT_FALSE(form->sbLoad->isEnabled());
-    QTest::mouseRelease(form->bSTART, Qt::LeftButton);
+    TBitBtnWithColor *start = raceButton("bSTART");
+    QTest::mousePress(start, Qt::LeftButton); // acts on the press
+    EXPECT_TRUE(running());
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_TRUE(button("bFSTART")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), button("bFSTART"));
+    EXPECT_EQ(raceButton("bSTOP1")->Color(), clRed);
+    EXPECT_FALSE(combo("cbBuhn1")->isEnabled());
+    EXPECT_FALSE(button("sbLoad")->isEnabled());
+    QTest::mouseRelease(start, Qt::LeftButton);
 
-    ticks += 9999;
-    form->ClockTimer();
+    advanceClock(9999);
     EXPECT_EQ(laneDisplay(0), u"009,99"_qs);
-    EXPECT_EQ(form->Digit[0][0]->ColorOn(), 0x404040u);
-    EXPECT_EQ(form->Digit[0][2]->ColorOn(), clYellow);
+    EXPECT_EQ(laneDisplay(1), u"009,99"_qs);
+    EXPECT_EQ(digit(0, 0)->ColorOn(), 0x404040u); // leading digits stay dim until reached
+    EXPECT_EQ(digit(0, 2)->ColorOn(), clYellow);
 
     ticks += 2345; // lane 2 first, by its key
     key(Qt::Key_2);
     EXPECT_EQ(laneDisplay(1), u"012,34"_qs);
-    EXPECT_EQ(cell(3, Results::rowOfStartNumber(*form->SortGrid1, 2)), u"12,34"_qs);
-    EXPECT_FALSE(form->bRESET->isEnabled());
-    EXPECT_FALSE(form->bFSTART->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), form->bSTOP1);
-    EXPECT_TRUE(form->Clock->isActive());
+    EXPECT_EQ(cell(3, rowOf(2)), u"12,34"_qs);
+    EXPECT_FALSE(button("bRESET")->isEnabled());
+    EXPECT_FALSE(button("bFSTART")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), button("bSTOP1"));
+    EXPECT_TRUE(running());
+    advanceClock(100); // the stopped lane keeps its time, the other runs on
+    EXPECT_EQ(laneDisplay(1), u"012,34"_qs);
+    EXPECT_EQ(laneDisplay(0), u"012,44"_qs);
+    EXPECT_EQ(digit(0, 1)->ColorOn(), clYellow);
 
-    ticks += 1000; // lane 1 by a press on its button
-    QTest::mousePress(form->bSTOP1, Qt::LeftButton);
-    EXPECT_FALSE(form->Clock->isActive());
-    EXPECT_TRUE(form->bRESET->isEnabled());
-    EXPECT_EQ(form->bRESET->Color(), clBlack);
-    EXPECT_EQ(QApplication::focusWidget(), form->bRESET);
+    ticks += 900; // lane 1 by a press on its button
+    QTest::mousePress(raceButton("bSTOP1"), Qt::LeftButton);
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(button("bRESET")->isEnabled());
+    EXPECT_EQ(raceButton("bRESET")->Color(), clBlack);
+    EXPECT_EQ(QApplication::focusWidget(), button("bRESET"));
     EXPECT_EQ(sounds.size(), 2);
 
     // Ranked and saved at once, byte for byte.
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("ombrel.txt"))),
               readFile(testData("autosave-after-first-heat.txt")));
     const QStringList log =
-        fromAnsi(readFile(form->runLogPath())).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        fromAnsi(readFile(runLogPath())).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(log.size(), 2);
     EXPECT_TRUE(log[0].endsWith(u"\t2\t2\tAnna Größer\tÞokki\t12,34"_qs)) << log[0].toStdString();
     EXPECT_TRUE(log[1].endsWith(u"\t1\t1\tJürgen Bäcker\tSólfaxi\t13,34"_qs)) << log[1].toStdString();
 
     key(Qt::Key_0);
     EXPECT_EQ(laneDisplay(0), u"000,00"_qs);
-    EXPECT_EQ(form->cbBuhn1->currentIndex(), 2);
-    EXPECT_EQ(form->cbBuhn2->currentIndex(), 3);
-    EXPECT_TRUE(form->mReset->shortcut().isEmpty());
-    EXPECT_TRUE(form->bSTART->isEnabled());
-    EXPECT_EQ(QApplication::focusWidget(), form->bSTART);
+    EXPECT_EQ(combo("cbBuhn1")->currentIndex(), 2);
+    EXPECT_EQ(combo("cbBuhn2")->currentIndex(), 3);
+    EXPECT_TRUE(action("mReset")->shortcut().isEmpty());
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), start);
 }
 
 TEST_F(FMainTest, FalseStartCancelsTheRunAndKeepsTheRiders)
 {
     loadStartList();
     const QByteArray before = readFile(dir.filePath(QStringLiteral("ombrel.txt")));
-    form->Led1Click();
-    EXPECT_EQ(form->Led1->Kind(), lkGreen);
-    form->bSTART->setFocus();
+    QTest::mouseClick(led(), Qt::LeftButton);
+    EXPECT_EQ(led()->Kind(), lkGreen);
+    button("bSTART")->setFocus();
     key(Qt::Key_Space);
-    ASSERT_TRUE(form->Clock->isActive());
-    EXPECT_EQ(form->Led1->Kind(), lkRed);
-    ticks += 500;
-    form->ClockTimer();
+    ASSERT_TRUE(running());
+    EXPECT_EQ(led()->Kind(), lkRed);
+    advanceClock(500);
+    EXPECT_EQ(laneDisplay(0), u"000,50"_qs);
     key(Qt::Key_F);
-    EXPECT_FALSE(form->Clock->isActive());
+    EXPECT_FALSE(running());
     EXPECT_EQ(laneDisplay(0), u"000,00"_qs);
-    EXPECT_EQ(form->cbBuhn1->currentIndex(), 0);
-    EXPECT_EQ(form->cbBuhn2->currentIndex(), 1);
-    EXPECT_TRUE(form->mSTOP1->shortcut().isEmpty());
-    EXPECT_TRUE(form->bSTART->isEnabled());
+    EXPECT_EQ(combo("cbBuhn1")->currentIndex(), 0);
+    EXPECT_EQ(combo("cbBuhn2")->currentIndex(), 1);
+    EXPECT_TRUE(action("mSTOP1")->shortcut().isEmpty());
+    EXPECT_TRUE(button("bSTART")->isEnabled());
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("ombrel.txt"))), before);
-    for (int r = 1; r < form->SortGrid1->RowCount(); ++r)
+    for (int r = 1; r < grid()->RowCount(); ++r)
         EXPECT_EQ(cell(3, r), u" "_qs);
 
     // Once a lane stopped, "F" does nothing.
-    form->bSTART->click();
+    button("bSTART")->click();
     key(Qt::Key_1);
     key(Qt::Key_F);
-    EXPECT_TRUE(form->Clock->isActive());
-    EXPECT_FALSE(form->bRESET->isEnabled());
+    EXPECT_TRUE(running());
+    EXPECT_FALSE(button("bRESET")->isEnabled());
 }
 
 TEST_F(FMainTest, PaceTestModeHidesLaneTwoButKeepsItArmed)
 {
     loadStartList();
-    form->cbMode->setCurrentIndex(0);
-    EXPECT_FALSE(form->PanelT2->isVisible());
-    EXPECT_FALSE(form->cbBuhn2->isVisible());
-    EXPECT_EQ(form->bSTOP1->text(), u"STOPP"_qs);
-    form->bSTART->click();
+    choose(combo("cbMode"), 0);
+    EXPECT_FALSE(child<QWidget>(u"PanelT2"_qs)->isVisible());
+    EXPECT_FALSE(combo("cbBuhn2")->isVisible());
+    EXPECT_EQ(button("bSTOP1")->text(), u"STOPP"_qs);
+    button("bSTART")->click();
     ticks += 4321;
     key(Qt::Key_1);
-    EXPECT_FALSE(form->Clock->isActive()); // the visible lane ends the run
-    EXPECT_TRUE(form->bRESET->isEnabled());
-    EXPECT_TRUE(form->mStop2->isEnabled());
+    EXPECT_FALSE(running()); // the visible lane ends the run
+    EXPECT_TRUE(button("bRESET")->isEnabled());
+    EXPECT_TRUE(action("mStop2")->isEnabled());
 
     ticks += 1000; // the hidden lane 2 still stops by its key and is entered for its rider
     key(Qt::Key_2);
@@ -146,15 +154,15 @@ TEST_F(FMainTest, PaceTestModeHidesLaneTwoButKeepsItArmed)
     EXPECT_EQ(cell(3, 2), u"5,32"_qs);
     EXPECT_EQ(cell(4, 2), u"2"_qs);
 
-    form->cbMode->setCurrentIndex(1);
-    EXPECT_EQ(form->bSTOP1->text(), u"STOPP &1"_qs);
+    choose(combo("cbMode"), 1);
+    EXPECT_EQ(button("bSTOP1")->text(), u"STOPP &1"_qs);
 }
 
 TEST_F(FMainTest, TimesStayRightWhenTheTickCounterWraps)
 {
     loadStartList();
     ticks = 0xFFFFFF00u;
-    form->bSTART->click();
+    button("bSTART")->click();
     ticks += 0x300; // wraps past 2^32
     key(Qt::Key_1);
     EXPECT_EQ(laneDisplay(0), u"000,76"_qs);
@@ -164,12 +172,12 @@ TEST_F(FMainTest, TimesStayRightWhenTheTickCounterWraps)
 TEST_F(FMainTest, ClosingAsksOnlyDuringARun)
 {
     loadStartList();
-    form->bSTART->click();
+    button("bSTART")->click();
     QTimer::singleShot(0, yesNo, [this] { yesNo->CancelBtn->click(); });
     EXPECT_FALSE(form->close());
     EXPECT_EQ(yesNo->Label1->text(), u"Beenden?"_qs);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->Clock->isActive());
+    EXPECT_TRUE(running());
 
     QTimer::singleShot(0, yesNo, [this] { yesNo->OKBtn->click(); });
     EXPECT_TRUE(form->close());
@@ -185,16 +193,16 @@ TEST_F(FMainTest, HiddenMenuShortcutsActOnce)
 {
     loadStartList();
     key(Qt::Key_S, Qt::AltModifier);
-    EXPECT_EQ(form->Led1->Kind(), lkGreen);
-    EXPECT_FALSE(form->Clock->isActive()); // Alt+S arms, never starts
+    EXPECT_EQ(led()->Kind(), lkGreen);
+    EXPECT_FALSE(running()); // Alt+S arms, never starts
     key(Qt::Key_S, Qt::AltModifier);
-    EXPECT_EQ(form->Led1->Kind(), lkRed);
+    EXPECT_EQ(led()->Kind(), lkRed);
     key(Qt::Key_S);
-    EXPECT_FALSE(form->Clock->isActive());
+    EXPECT_FALSE(running());
 
     key(Qt::Key_F1);
     key(Qt::Key_I, Qt::AltModifier);
-    form->bHelp->click();
+    button("bHelp")->click();
     ASSERT_EQ(opened.size(), 3);
     for (const QUrl &url : opened)
         EXPECT_EQ(url, QUrl::fromLocalFile(dir.filePath(QStringLiteral("ombrel.html"))));
@@ -207,45 +215,63 @@ TEST_F(FMainTest, ATimeWithoutARowIsKeptAndReported)
 {
     loadStartList();
     // The row of lane 1's rider goes away through the context menu.
-    form->SortGrid1->setRow(1);
-    form->Zeileentfernen1Click();
-    ASSERT_EQ(form->SortGrid1->RowCount(), 4);
-    form->bSTART->click();
+    rowMenu(rowOf(1), "Zeileentfernen1");
+    ASSERT_EQ(grid()->RowCount(), 4);
+    ASSERT_EQ(rowOf(1), -1);
+    button("bSTART")->click();
     ticks += 7777;
     key(Qt::Key_1);
-    EXPECT_TRUE(form->Notice->isVisible());
-    EXPECT_TRUE(form->Notice->text().contains(u"Bahn 1"_qs));
+    QLabel *notice = label("Notice");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(u"Bahn 1"_qs));
     EXPECT_EQ(laneDisplay(0), u"007,77"_qs);
-    for (int r = 1; r < form->SortGrid1->RowCount(); ++r)
+    for (int r = 1; r < grid()->RowCount(); ++r)
         EXPECT_NE(cell(3, r), u"7,77"_qs);
-    EXPECT_TRUE(fromAnsi(readFile(form->runLogPath())).contains(u"\t1\t1\t"_qs));
+    EXPECT_TRUE(fromAnsi(readFile(runLogPath())).contains(u"\t1\t1\t"_qs));
     // The run still ends normally.
     ticks += 10;
     key(Qt::Key_2);
-    EXPECT_TRUE(form->bRESET->isEnabled());
+    EXPECT_TRUE(button("bRESET")->isEnabled());
 }
 
 TEST_F(FMainTest, ModeWindowAndFileTypeSurviveARestart)
 {
-    form->cbMode->setCurrentIndex(0);
+    loadStartList();
+    QString offered;
+    form->execFileDialog = [&](QFileDialog &dialog) {
+        offered = dialog.selectedNameFilter();
+        dialog.selectNameFilter(dialog.nameFilters().value(2)); // text
+        dialog.selectFile(dir.filePath(u"p.txt"_qs));
+        return int(QDialog::Accepted);
+    };
+    button("sbSave")->click();
+    EXPECT_TRUE(offered.contains(u"*.html"_qs)); // the first save offers the web page
+    choose(combo("cbMode"), 0);
     // Within the test screen (800 x 600), which only the minimum width exceeds.
     form->resize(798, 480);
     form->move(0, 30);
     const QPoint place = form->pos();
+
     form.reset(); // writes the settings
     form = std::make_unique<TFormMain>();
-    EXPECT_EQ(form->cbMode->currentIndex(), 0);
-    EXPECT_FALSE(form->PanelT2->isVisibleTo(form.get()));
+    EXPECT_EQ(combo("cbMode")->currentIndex(), 0);
+    EXPECT_FALSE(child<QWidget>(u"PanelT2"_qs)->isVisibleTo(form.get()));
     EXPECT_EQ(form->size(), QSize(798, 480));
     EXPECT_EQ(form->pos(), place);
-    EXPECT_EQ(form->saveFilterIndex(), 2);
+    loadStartList();
+    form->execFileDialog = [&](QFileDialog &dialog) {
+        offered = dialog.selectedNameFilter();
+        return int(QDialog::Rejected);
+    };
+    button("sbSave")->click();
+    EXPECT_TRUE(offered.contains(u"*.txt"_qs)) << offered.toStdString();
 }
 
 TEST_F(FMainTest, SettingsOpenByAltEEvenDuringARun)
 {
     loadStartList();
-    form->bSTART->click();
-    EXPECT_FALSE(form->bCFG->isEnabled());
+    button("bSTART")->click();
+    EXPECT_FALSE(button("bCFG")->isEnabled());
     bool shown = false;
     QTimer::singleShot(0, cfg, [&] {
         shown = cfg->isVisible();
@@ -253,5 +279,5 @@ TEST_F(FMainTest, SettingsOpenByAltEEvenDuringARun)
     });
     key(Qt::Key_E, Qt::AltModifier);
     EXPECT_TRUE(shown);
-    EXPECT_TRUE(form->Clock->isActive()); // the run goes on
+    EXPECT_TRUE(running()); // the run goes on
 }

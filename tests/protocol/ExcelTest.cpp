@@ -1,101 +1,16 @@
 #include "protocol/Excel.h"
 #include "tests/TestSupport.h"
+#include "tests/support/FakeSpreadsheetApp.h"
+#include "tests/support/XlsxSheet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// What a test's spreadsheet application saw.
-struct AppLog
-{
-    bool available = true;
-    bool takesFiles = true;
-    QStringList opened;
-};
-
-class FakeSpreadsheetApp : public SpreadsheetApp
-{
-public:
-    explicit FakeSpreadsheetApp(AppLog &log)
-        : m_log(log)
-    {}
-    bool available() override { return m_log.available; }
-    bool open(const QString &path) override
-    {
-        m_log.opened.append(path);
-        return m_log.takesFiles;
-    }
-
-private:
-    AppLog &m_log;
-};
-
-QByteArray unzipEntry(const QString &xlsx, const QString &entry)
-{
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, entry});
-    if (!unzip.waitForFinished(10000) || unzip.exitCode() != 0)
-        return {};
-    return unzip.readAllStandardOutput();
-}
-
-// The first worksheet of an .xlsx file as the spreadsheet application will read it.
-struct Sheet
-{
-    struct Cell
-    {
-        QString value;
-        bool number = false;
-    };
-    QMap<QString, Cell> cells; // by reference, "A1"
-    QMap<int, double> widths;  // by 1-based column
-
-    QString text(const char *ref) const { return cells.value(QString::fromLatin1(ref)).value; }
-    bool isNumber(const char *ref) const { return cells.value(QString::fromLatin1(ref)).number; }
-    double number(const char *ref) const { return isNumber(ref) ? text(ref).toDouble() : -1; }
-
-    static Sheet read(const QString &xlsx)
-    {
-        QStringList shared;
-        QXmlStreamReader strings(unzipEntry(xlsx, QStringLiteral("xl/sharedStrings.xml")));
-        while (!strings.atEnd()) {
-            strings.readNext();
-            if (strings.isStartElement() && strings.name() == u"si")
-                shared.append(QString());
-            else if (strings.isStartElement() && strings.name() == u"t" && !shared.isEmpty())
-                shared.last() += strings.readElementText();
-        }
-        Sheet sheet;
-        QXmlStreamReader xml(unzipEntry(xlsx, QStringLiteral("xl/worksheets/sheet1.xml")));
-        QString ref;
-        bool isShared = false;
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (!xml.isStartElement())
-                continue;
-            const auto attrs = xml.attributes();
-            if (xml.name() == u"col") {
-                for (int c = attrs.value(QLatin1StringView("min")).toInt();
-                     c <= attrs.value(QLatin1StringView("max")).toInt(); ++c)
-                    sheet.widths[c] = attrs.value(QLatin1StringView("width")).toDouble();
-            } else if (xml.name() == u"c") {
-                ref = attrs.value(QLatin1StringView("r")).toString();
-                isShared = attrs.value(QLatin1StringView("t")) == u"s";
-            } else if (xml.name() == u"v") {
-                const QString v = xml.readElementText();
-                sheet.cells[ref] = isShared ? Cell{shared.value(v.toInt()), false} : Cell{v, true};
-            }
-        }
-        return sheet;
-    }
-};
 
 class ExcelTest : public ::testing::Test
 {
@@ -125,7 +40,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    AppLog app;
+    SpreadsheetLog app;
     TExcel excel;
 };
 
@@ -148,7 +63,7 @@ TEST_F(ExcelTest, LinesBecomeRowsWithNumbersAsNumbersAndFittedColumns)
     EXPECT_EQ(app.opened, QStringList({path}));
     EXPECT_EQ(folderFiles(), QStringList({u"2024-06-01-14-30.xlsx"_qs})) << "no leftovers";
 
-    const Sheet sheet = Sheet::read(path);
+    const XlsxSheet sheet = XlsxSheet::read(path);
     EXPECT_EQ(sheet.text("A1"), u"Start-Nr."_qs);
     EXPECT_FALSE(sheet.isNumber("A1"));
     EXPECT_EQ(sheet.text("E1"), u"Platz"_qs);
@@ -179,7 +94,7 @@ TEST_F(ExcelTest, VerticalLinesFillColumns)
     ASSERT_TRUE(excel.NewWorkbook());
     EXPECT_TRUE(writeLines({{u"a"_qs, u"b"_qs}, {u"c"_qs, u"2,5"_qs, u"3.5"_qs}}));
     ASSERT_TRUE(excel.ShowWorkbook());
-    const Sheet sheet = Sheet::read(excel.WorkbookPath());
+    const XlsxSheet sheet = XlsxSheet::read(excel.WorkbookPath());
     EXPECT_EQ(sheet.text("A1"), u"a"_qs);
     EXPECT_EQ(sheet.text("A2"), u"b"_qs);
     EXPECT_EQ(sheet.text("B1"), u"c"_qs);
@@ -218,9 +133,9 @@ TEST_F(ExcelTest, EveryWorkbookGetsAFileOfItsOwn)
     EXPECT_EQ(folderFiles(), QStringList({u"2024-06-01-14-30-2.xlsx"_qs, u"2024-06-01-14-30-3.xlsx"_qs,
                                           u"2024-06-01-14-30.xlsx"_qs}));
     ASSERT_EQ(app.opened.size(), 3);
-    EXPECT_EQ(Sheet::read(app.opened[0]).text("A1"), u"erste"_qs);
-    EXPECT_EQ(Sheet::read(app.opened[1]).text("A1"), u"zweite"_qs);
-    EXPECT_EQ(Sheet::read(app.opened[2]).text("A1"), u"dritte"_qs);
+    EXPECT_EQ(XlsxSheet::read(app.opened[0]).text("A1"), u"erste"_qs);
+    EXPECT_EQ(XlsxSheet::read(app.opened[1]).text("A1"), u"zweite"_qs);
+    EXPECT_EQ(XlsxSheet::read(app.opened[2]).text("A1"), u"dritte"_qs);
 }
 
 TEST_F(ExcelTest, AFailedCallDropsTheWorkbookAndLeavesNoFile)
@@ -264,7 +179,7 @@ TEST_F(ExcelTest, AWorkbookNobodyTookStaysComplete)
     ASSERT_TRUE(writeLines({{u"Gesamt:"_qs, u"3"_qs}}));
     EXPECT_FALSE(excel.ShowWorkbook());
     EXPECT_FALSE(excel.Failed());
-    EXPECT_EQ(Sheet::read(excel.WorkbookPath()).number("B1"), 3.0);
+    EXPECT_EQ(XlsxSheet::read(excel.WorkbookPath()).number("B1"), 3.0);
 }
 
 TEST_F(ExcelTest, AnUnshownWorkbookLeavesNothingBehind)
@@ -307,7 +222,7 @@ TEST_F(ExcelTest, TextsThatLookLikeCodedCharactersAreEscaped)
         excel.LineValues.append(c.value);
     ASSERT_TRUE(excel.WriteLine());
     ASSERT_TRUE(excel.ShowWorkbook());
-    const Sheet sheet = Sheet::read(excel.WorkbookPath());
+    const XlsxSheet sheet = XlsxSheet::read(excel.WorkbookPath());
     const char *refs[] = {"A1", "B1", "C1", "D1", "E1", "F1"};
     for (int i = 0; i < int(std::size(cases)); ++i)
         EXPECT_EQ(sheet.text(refs[i]), cases[i].stored) << cases[i].value.toStdString();

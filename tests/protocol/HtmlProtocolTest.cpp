@@ -48,7 +48,7 @@ protected:
     QStringList tableRows() const
     {
         const QStringList lines =
-            HtmlProtocol::page(grid, QStringLiteral("Ombrel")).split(QStringLiteral("\r\n"));
+            HtmlProtocol::page(grid.Storage(), QStringLiteral("Ombrel")).split(QStringLiteral("\r\n"));
         const qsizetype first = lines.indexOf(QStringLiteral("</tr></thead>")) + 1;
         const qsizetype end = lines.indexOf(QStringLiteral("</table><FONT face=Arial size=4><B>"));
         return lines.mid(first, end - first);
@@ -66,12 +66,13 @@ TEST_F(HtmlProtocolTest, ThreeEntriesGiveTheGoldenPageByteForByte)
           {u"3"_qs, u"Maria Müller"_qs, QString(), QString(), QString()}});
     const QByteArray golden = readFile(testData("three-entries.html"));
     ASSERT_FALSE(golden.isEmpty());
-    EXPECT_EQ(HtmlProtocol::pageBytes(grid, QStringLiteral("Ombrel")), golden);
+    EXPECT_EQ(HtmlProtocol::pageBytes(grid.Storage(), QStringLiteral("Ombrel")), golden);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("protokoll.html"));
     QString error;
-    ASSERT_TRUE(HtmlProtocol::write(path, grid, QStringLiteral("Ombrel"), &error)) << error.toStdString();
+    ASSERT_TRUE(HtmlProtocol::write(path, grid.Storage(), QStringLiteral("Ombrel"), &error))
+        << error.toStdString();
     EXPECT_EQ(readFile(path), golden);
 }
 
@@ -87,7 +88,7 @@ TEST_F(HtmlProtocolTest, MarkupInCellsAndTitleIsEscaped)
 {
     load({{u"1"_qs, u"<script>alert(1)</script>"_qs, u"Tom & \"Jerry\""_qs, u"9,05"_qs, u"1"_qs}});
     grid.setCells(ColName, 0, u"<b>Name</b>"_qs);
-    const QString page = HtmlProtocol::page(grid, u"Ombrel <&>"_qs);
+    const QString page = HtmlProtocol::page(grid.Storage(), u"Ombrel <&>"_qs);
     EXPECT_FALSE(page.contains(u"<script>"_qs));
     EXPECT_FALSE(page.contains(u"<b>"_qs));
     EXPECT_TRUE(page.contains(u"<td Align=left>&nbsp;&lt;script&gt;alert(1)&lt;/script&gt;<td>"
@@ -102,7 +103,7 @@ TEST_F(HtmlProtocolTest, CharactersTheCodePageLacksSurviveAsReferences)
 {
     // U+0141 and a horse from outside the basic plane; "ä" and the euro sign are in Windows-1252.
     load({{u"1"_qs, u"Łukasz Bär"_qs, u"\U0001F40E €"_qs, QString(), QString()}});
-    const QByteArray bytes = HtmlProtocol::pageBytes(grid, QStringLiteral("Ombrel"));
+    const QByteArray bytes = HtmlProtocol::pageBytes(grid.Storage(), QStringLiteral("Ombrel"));
     EXPECT_TRUE(bytes.contains("&nbsp;&#321;ukasz B\xe4r<td>&#128014; \x80&nbsp;"));
     EXPECT_FALSE(bytes.contains('?'));
 }
@@ -126,13 +127,14 @@ TEST_F(HtmlProtocolTest, AFailedWriteSaysWhy)
 {
     QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(HtmlProtocol::write(dir.filePath(u"fehlt/protokoll.html"_qs), grid, u"Ombrel"_qs, &error));
+    EXPECT_FALSE(
+        HtmlProtocol::write(dir.filePath(u"fehlt/protokoll.html"_qs), grid.Storage(), u"Ombrel"_qs, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath(u"fehlt/protokoll.html"_qs)));
 
     // A folder in the way of the file: the write fails and nothing else is touched.
     const QString blocked = dir.filePath(u"seite.html"_qs);
     ASSERT_TRUE(QDir().mkpath(blocked));
-    EXPECT_FALSE(HtmlProtocol::write(blocked, grid, u"Ombrel"_qs));
+    EXPECT_FALSE(HtmlProtocol::write(blocked, grid.Storage(), u"Ombrel"_qs));
     EXPECT_TRUE(QFileInfo(blocked).isDir());
 }

@@ -38,7 +38,10 @@ protected:
         return cells;
     }
 
-    QString placeOf(int number) const { return grid.Cells(ColPlace, rowOfStartNumber(grid, number)); }
+    QString placeOf(int number) const
+    {
+        return grid.Cells(ColPlace, rowOfStartNumber(grid.Storage(), number));
+    }
 
     TSortGrid grid;
 };
@@ -74,7 +77,7 @@ TEST_F(ResultsTableTest, OutAndUntimedRowsTakeNoPlaceAndStayBelow)
     RankProtocol(grid);
     EXPECT_EQ(placeOf(1), u"1"_qs);
     // The rider with place 1 is out: the place empties, the others move up.
-    const int row = rowOfStartNumber(grid, 1);
+    const int row = rowOfStartNumber(grid.Storage(), 1);
     grid.setCells(ColTime, row, QStringLiteral("AUS"));
     grid.setCells(ColPlace, row, QString());
     RankProtocol(grid);
@@ -121,7 +124,7 @@ TEST_F(ResultsTableTest, SelectorItemsAreOrderedByNumberAndFormattedLikeTheList)
           entry(7, QStringLiteral("Sieben"), QStringLiteral("12,00")),
           {QStringLiteral("x"), QStringLiteral("Ohne"), QString(), QString(), QString()},
           entry(100, QStringLiteral("Hundert"))});
-    const QList<RiderItem> items = riderItems(grid);
+    const QList<RiderItem> items = riderItems(grid.Storage());
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0].number, 7);
     EXPECT_EQ(items[0].text, u" 7 Sieben Sieben Pferd 12,00"_qs);
@@ -136,14 +139,14 @@ TEST_F(ResultsTableTest, TotalsCountDistinctHorsesAndTimesIgnoringCase)
     load({{u"1"_qs, u"A"_qs, u"Blær"_qs, u"10,00"_qs, u""_qs},
           {u"2"_qs, u"B"_qs, u"BLÆR"_qs, u"10,00"_qs, u""_qs},
           {u"3"_qs, u"C"_qs, u""_qs, u""_qs, u""_qs}});
-    const Totals totals = CountTotals(grid);
+    const Totals totals = CountTotals(grid.Storage());
     EXPECT_EQ(totals.EntryCount, 3);
     EXPECT_EQ(totals.DistinctHorses, 2);
     EXPECT_EQ(totals.DistinctTimes, 2);
-    EXPECT_TRUE(hasEntries(grid));
+    EXPECT_TRUE(hasEntries(grid.Storage()));
     grid.setRowCount(2);
     grid.setRows(1, QStringList(ColumnCount, QString()));
-    EXPECT_FALSE(hasEntries(grid));
+    EXPECT_FALSE(hasEntries(grid.Storage()));
 }
 
 TEST(Results, TimeComparisonPutsEveryNonTimeLast)

@@ -1,4 +1,4 @@
-#include "tests/comms/FakeComDevice.h"
+#include "tests/support/FakeComDevice.h"
 
 #include <cerrno>
 #include <chrono>

@@ -6,6 +6,7 @@
 #include "printing/FPP.h"
 #include "tests/printing/PdfSupport.h"
 #include "tests/printing/PrivateCups.h"
+#include "tests/support/SampleProtocol.h"
 
 #include <QLabel>
 #include <QPrinter>
@@ -16,18 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-StringGridCells protocol(int entries)
-{
-    StringGridCells cells(5, entries + 1);
-    cells.setRows(0, {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
-                      QStringLiteral("Zeit"), QStringLiteral("Platz")});
-    for (int i = 1; i <= entries; ++i)
-        cells.setRows(i, {QString::number(i), QStringLiteral("Reiterin%1").arg(i),
-                          QStringLiteral("Stute%1").arg(i), QStringLiteral("2%1,50").arg(i % 10),
-                          QString::number(i)});
-    return cells;
-}
 
 // The words of one page of pdftotext's -bbox output (1-based); empty past the last page.
 QString pageWords(const QString &words, int page)
@@ -91,7 +80,7 @@ protected:
         return jobs.size() == jobsBefore + 1 ? jobs.last() : QString();
     }
 
-    StringGridCells cells = protocol(3);
+    StringGridCells cells = sampleProtocol(3);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     int from = 1, to = 3;
     QString status;
@@ -102,7 +91,7 @@ protected:
 
 TEST_F(CupsPrintTest, ProtocolOfSixtyEntriesComesOutOfTheQueueOnA4)
 {
-    cells = protocol(60);
+    cells = sampleProtocol(60);
     const QString job = printThroughQueue(0);
     ASSERT_FALSE(job.isEmpty()) << status.toStdString() << PrivateCups::instance()->errorLog().toStdString();
     EXPECT_TRUE(status.startsWith(u"Gedruckt")) << status.toStdString();
@@ -152,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Queues, CupsCertificatesTest,
 
 TEST_P(CupsCertificatesTest, CarryTheirNamesAtTheirMillimetres)
 {
-    cells = protocol(5);
+    cells = sampleProtocol(5);
     from = 2;
     to = 4;
     TCertField name = certField(layout, ckMannschaft);

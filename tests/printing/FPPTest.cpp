@@ -4,6 +4,7 @@
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
 #include "tests/printing/PdfSupport.h"
+#include "tests/support/SampleProtocol.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -18,18 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-StringGridCells protocol(int entries)
-{
-    StringGridCells cells(5, entries + 1);
-    cells.setRows(0, {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
-                      QStringLiteral("Zeit"), QStringLiteral("Platz")});
-    for (int i = 1; i <= entries; ++i)
-        cells.setRows(i, {QString::number(i), QStringLiteral("Reiterin%1").arg(i),
-                          QStringLiteral("Stute%1").arg(i), QStringLiteral("2%1,50").arg(i % 10),
-                          QString::number(i)});
-    return cells;
-}
 
 class FormPPTest : public ::testing::Test
 {
@@ -57,7 +46,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }
 
-    StringGridCells cells = protocol(3);
+    StringGridCells cells = sampleProtocol(3);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     int from = 1, to = 3;
     TFormPP form;
@@ -96,7 +85,7 @@ TEST_F(FormPPTest, ZoomTwoHundredScrollsAndWholePageFitsAgain)
 
 TEST_F(FormPPTest, APageNumberAboveTheCountShowsTheLastPage)
 {
-    cells = protocol(2);
+    cells = sampleProtocol(2);
     from = 1;
     to = 2;
     show(1);
@@ -145,7 +134,7 @@ TEST_F(FormPPTest, DruckenThatPrintsNothingSaysWhy)
 
 TEST_F(FormPPTest, PrintsTheProtocolToAPdfFile)
 {
-    cells = protocol(60);
+    cells = sampleProtocol(60);
     PdfPrinter pdf(300);
     show(0);
     QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
@@ -160,7 +149,7 @@ TEST_F(FormPPTest, PrintsTheProtocolToAPdfFile)
 
 TEST_F(FormPPTest, PrintsCertificatesWithTheNamesAtTheirMillimetres)
 {
-    cells = protocol(5);
+    cells = sampleProtocol(5);
     from = 2;
     to = 4;
     TCertField name = certField(layout, ckMannschaft);
@@ -186,7 +175,7 @@ TEST_F(FormPPTest, PrintsCertificatesWithTheNamesAtTheirMillimetres)
 
 TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
 {
-    cells = protocol(10);
+    cells = sampleProtocol(10);
     from = 1;
     to = 10;
     PdfPrinter pdf(300);

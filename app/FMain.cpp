@@ -25,6 +25,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeDatabase>
@@ -45,6 +46,14 @@ QString fileTypeName(const char *mimeName, const QString &fallback)
     const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromLatin1(mimeName));
     const QString comment = type.isValid() ? type.comment() : QString();
     return comment.isEmpty() || comment == type.name() ? fallback : comment;
+}
+
+// Space, Enter and Return click the focused button; a held key repeats nothing.
+bool isClickKey(const QKeyEvent &key)
+{
+    const int k = key.key();
+    return !key.isAutoRepeat() && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+           (k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter);
 }
 
 } // namespace
@@ -174,6 +183,21 @@ void TFormMain::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+QAction *TFormMain::raceItem(const QObject *button) const
+{
+    if (button == bSTART)
+        return mStart;
+    if (button == bFSTART)
+        return mFStart;
+    if (button == bSTOP1)
+        return mSTOP1;
+    if (button == bSTOP2)
+        return mStop2;
+    if (button == bRESET)
+        return mReset;
+    return nullptr;
+}
+
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -188,12 +212,8 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         // The race buttons act at the press, whichever mouse button, to take the time stamp early;
-        // the pressed button is disabled at once, so its release clicks nothing.
-        if (watched == bSTART || watched == bSTOP1 || watched == bSTOP2 || watched == bRESET) {
-            QAction *item = watched == bSTART   ? mStart
-                            : watched == bSTOP1 ? mSTOP1
-                            : watched == bSTOP2 ? mStop2
-                                                : mReset;
+        // the pressed button is disabled at once, so its release clicks nothing. "Fehlstart" clicks.
+        if (QAction *item = raceItem(watched); item && watched != bFSTART) {
             if (item->isEnabled()) {
                 item->trigger();
                 return true;
@@ -203,6 +223,16 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
             return true;
         } else if (watched == Notice) {
             Notice->hide();
+            return true;
+        }
+        break;
+    case QEvent::Shortcut:
+    case QEvent::KeyPress:
+        // A mnemonic (Alt+1, Alt+2, Alt+F) would click only after Qt's 100 ms animation, and Space
+        // only at the key's release: both act at the key press instead, where the stamp belongs.
+        if (QAction *item = raceItem(watched);
+            item && (event->type() == QEvent::Shortcut || isClickKey(*static_cast<QKeyEvent *>(event)))) {
+            item->trigger();
             return true;
         }
         break;

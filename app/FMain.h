@@ -185,6 +185,8 @@ private:
     void Panel7Resize();
     void PanelResize();
     void SortGrid1GetCellFormat(int col, int row, struct TFormatOptions &format);
+    // The hidden menu item a race button acts through, or null for any other object.
+    QAction *raceItem(const QObject *button) const;
     void fillSelectors();
     int selectedNumber(const QComboBox *selector) const;
     void selectNumber(QComboBox *selector, int number);

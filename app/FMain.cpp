@@ -1,5 +1,6 @@
 #include "app/FMain.h"
 
+#include "app/InputStamp.h"
 #include "app/ToolIcons.h"
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
@@ -86,6 +87,10 @@ TFormMain::TFormMain(QWidget *parent)
     column->addWidget(Panel3);
     column->addWidget(Notice);
     column->addWidget(SortGrid1, 1);
+
+    // Keys and presses that start or stop a run are stamped with their event's own time.
+    m_inputStamp = new InputStamp(this);
+    QCoreApplication::instance()->installEventFilter(m_inputStamp);
 
     Clock = new QTimer(this);
     Clock->setTimerType(Qt::PreciseTimer);

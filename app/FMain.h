@@ -22,6 +22,7 @@ class TComPort;
 class TDigit;
 class TExcel;
 class TFDlgYesNo;
+class InputStamp;
 class TLed;
 class TSortGrid;
 
@@ -107,11 +108,12 @@ public:
 
     quint32 StartTick = 0;
 
-    // Race control. The stamped variants take a tick reading made where the signal arrived.
+    // Race control. The stamped variants take a stamp (monotonic microseconds) made where the signal
+    // arrived.
     void mStartClick();
-    void startRun(quint32 tick);
+    void startRun(quint64 stamp);
     void mSTOPClick(int lane);
-    void stopLane(int lane, quint32 tick);
+    void stopLane(int lane, quint64 stamp);
     void mFStartClick();
     void mResetClick(bool byOperator);
     void Led1Click();
@@ -203,6 +205,8 @@ private:
     LineSettings lineSettings() const;
     static QString portDeviceText(int port, int line);
 
+    quint64 m_startStamp = 0;
+    InputStamp *m_inputStamp = nullptr;
     TFDlgYesNo *FDlgYesNo = nullptr;
     TCfgDialog *CfgDialog = nullptr;
     Settings m_settings;

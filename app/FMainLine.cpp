@@ -42,11 +42,11 @@ void TFormMain::ComPort1DSR(TComPort *sender)
                         bSTOP2->isEnabled()};
     switch (DispatchLineSignal(inputs, race)) {
     case LineAction::Start:
-        startRun(sender->EventTick());
+        startRun(sender->EventStamp());
         TimerGesperrt1->start();
         break;
-    case LineAction::StopLane1: stopLane(0, sender->EventTick()); break;
-    case LineAction::StopLane2: stopLane(1, sender->EventTick()); break;
+    case LineAction::StopLane1: stopLane(0, sender->EventStamp()); break;
+    case LineAction::StopLane2: stopLane(1, sender->EventStamp()); break;
     case LineAction::None: break;
     }
 }

@@ -110,9 +110,15 @@ public:
 
 class TComPort;
 
+// How a wait thread asks for real-time scheduling for itself: 0 when granted, else an errno value.
+// By default SCHED_FIFO at the lowest real-time priority; where the system refuses (no rtprio right),
+// the thread runs normally. Tests replace the request; an empty one restores the default.
+using RealtimeRequest = std::function<int()>;
+RealtimeRequest setRealtimeRequest(RealtimeRequest request);
+
 // What the wait thread hands to the main thread: a change of input lines with the modem-status word
-// read in the thread and the tick reading taken the moment the wait returned, or the loss and the
-// return of the device.
+// read in the thread and the stamp (monotonic microseconds) taken the moment the wait returned, or the
+// loss and the return of the device.
 struct ComEvent
 {
     enum Kind {
@@ -123,7 +129,7 @@ struct ComEvent
     Kind kind = Lines;
     quint32 mask = 0;   // EV_* bits
     quint32 status = 0; // MS_* bits
-    quint32 tick = 0;
+    quint64 stamp = 0;
 };
 
 // The wait thread of one open port. It owns the device while it runs: it sleeps until an input line
@@ -151,7 +157,8 @@ private:
 
     void Execute();
     bool readBaseline(Baseline &base);
-    bool sample(Baseline &base, quint32 tick, bool &posted);
+    bool countersMoved(const Baseline &base);
+    bool sample(Baseline &base, quint64 stamp, bool &posted);
     void lose(Baseline &base);
     bool reopen(Baseline &base);
     void sleepFor(int ms);
@@ -228,10 +235,11 @@ public:
     // The device path the port number names.
     QString DevicePath() const;
 
-    // Inside an event handler: the modem-status word read with the event, the tick reading taken the
-    // moment the line change woke the wait thread, and the EV_* bit of the handler being called.
+    // Inside an event handler: the modem-status word read with the event, the stamp (monotonic
+    // microseconds) taken the moment the line change woke the wait thread, and the EV_* bit of the
+    // handler being called.
     quint32 ModemStatus() const { return m_eventStatus; }
-    quint32 EventTick() const { return m_eventTick; }
+    quint64 EventStamp() const { return m_eventStamp; }
     quint32 CurrentEvent() const { return m_currentEvent; }
 
     // The latest modem-status word the wait thread read; empty while the device is not open. Safe to
@@ -243,6 +251,11 @@ public:
     int reopenInterval() const { return m_reopenMs; }
 
     ComDevice *device() const { return m_device.get(); }
+
+    // Whether the wait thread got real-time scheduling (see setRealtimeRequest).
+    bool Realtime() const { return m_realtime.load(); }
+    // Changes the kernel's wait did not report, found by the look before the wait or a guard's knock.
+    int GuardFinds() const { return m_guardFinds.load(); }
 
 signals:
     // The live modem status changed or the device opened or went away (main thread).
@@ -283,9 +296,11 @@ private:
     quint64 m_generation = 0;
 
     quint32 m_eventStatus = 0;
-    quint32 m_eventTick = 0;
+    quint64 m_eventStamp = 0;
     quint32 m_currentEvent = 0;
     // Written by the wait thread; bit 31 set while no device is open.
     std::atomic<quint32> m_liveStatus{NoLiveStatus};
+    std::atomic<bool> m_realtime{false};
+    std::atomic<int> m_guardFinds{0};
     static constexpr quint32 NoLiveStatus = 0x80000000u;
 };

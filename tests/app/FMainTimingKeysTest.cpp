@@ -1,5 +1,8 @@
 // Keyboard paths into race control: each acts, and reads the clock, at the key press.
+#include "app/InputStamp.h"
 #include "tests/app/FMainFixture.h"
+
+#include <QKeyEvent>
 
 namespace {
 
@@ -26,6 +29,25 @@ protected:
     }
 
     bool running() const { return child<QPushButton>("bSTOP1")->isEnabled(); }
+
+    void TearDown() override
+    {
+        InputStamp::setEventTimesMonotonic(std::nullopt);
+        FMainTest::TearDown();
+    }
+
+    // A key typed at eventMs, as the desktop delivers it: to the widget with the focus.
+    static void keyAt(Qt::Key k, const QString &text, quint64 eventMs)
+    {
+        QWidget *target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+        press.setTimestamp(eventMs);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
+        release.setTimestamp(eventMs + 80);
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+    }
 };
 
 struct KeyCase
@@ -112,6 +134,58 @@ TEST_F(FMainTimingKeys, SNeverStartsARunBeforeReset)
 
     key(Qt::Key_0);
     EXPECT_TRUE(child<QAction>("mStart")->isEnabled());
+}
+
+// START by Space at 200,000 s, handled at once; "1" pressed at 205,000 s and handled when the main
+// thread is free again, 200 ms later. Only an event time on the monotonic clock and within the last two
+// seconds counts.
+TEST_F(FMainTimingKeys, AKeyIsStampedWithItsEventTimeWhenThatIsPlausible)
+{
+    const struct
+    {
+        const char *what;
+        bool monotonic;
+        quint64 stopEventMs;
+        const char *display;
+    } cases[] = {
+        {"busy main thread", true, 205000, "005,00"},
+        {"desktop clock not monotonic", false, 205000, "005,20"},
+        {"event time ahead of the clock", true, 205250, "005,20"},
+        {"event time older than two seconds", true, 203100, "005,20"},
+        {"no event time", true, 0, "005,20"},
+    };
+    loadStartList();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        InputStamp::setEventTimesMonotonic(c.monotonic);
+        ticks = 200000;
+        child<QWidget>("bSTART")->setFocus();
+        keyAt(Qt::Key_Space, u" "_qs, 200000);
+        ASSERT_TRUE(running());
+        ticks = 205200;
+        keyAt(Qt::Key_1, u"1"_qs, c.stopEventMs);
+        EXPECT_FALSE(running());
+        EXPECT_EQ(display(1), QString::fromLatin1(c.display));
+        key(Qt::Key_2);
+        key(Qt::Key_0);
+    }
+}
+
+// The lane time is the difference of the two stamps, cut to hundredths only then: 9.9 ms is 0,00 even
+// where the two readings fall into milliseconds 10 apart.
+TEST_F(FMainTimingKeys, LaneTimesComeFromMicrosecondStamps)
+{
+    std::atomic<quint64> micros = 200000900;
+    const MicroSource saved = setMicroSource([&] { return micros.load(); });
+    loadStartList();
+    QTest::mouseClick(child<QPushButton>("bSTART"), Qt::LeftButton);
+    micros = 200010800;
+    key(Qt::Key_1);
+    EXPECT_EQ(display(1), u"000,00"_qs);
+    micros = 210010899; // lane 2: 10,009999 s
+    key(Qt::Key_2);
+    EXPECT_EQ(display(2), u"010,00"_qs);
+    setMicroSource(saved);
 }
 
 } // namespace

@@ -212,7 +212,7 @@ protected:
                                                         sender->ModemStatus(), settings, state);
             const LineAction action = DispatchLineSignal(inputs, race.view);
             if (action != LineAction::None)
-                stamps.push_back(sender->EventTick());
+                stamps.push_back(sender->EventStamp());
             race.apply(action);
         };
         port->OnCTS = comPort1DSR;
@@ -220,7 +220,7 @@ protected:
         port->OnOpen = [this](TComPort *sender) { resetLineState(state, sender->Port(), settings); };
     }
 
-    void edge(quint32 tick, int lines)
+    void edge(quint64 tick, int lines)
     {
         now = tick;
         fake->setLines(lines);
@@ -233,7 +233,7 @@ protected:
     LineSettings settings;
     LineLevels state;
     Race race;
-    std::vector<quint32> stamps;
+    std::vector<quint64> stamps;
 };
 
 TEST_F(LineSignalEndToEnd, LaneTimesComeFromTheEdges)
@@ -247,7 +247,7 @@ TEST_F(LineSignalEndToEnd, LaneTimesComeFromTheEdges)
     edge(900, TIOCM_DSR);
     edge(1234, TIOCM_DSR | TIOCM_CTS); // second STOPP
     ASSERT_TRUE(QTest::qWaitFor([&] { return stamps.size() == 3; }, 2000));
-    EXPECT_EQ(stamps, (std::vector<quint32>{500, 800, 1234}));
+    EXPECT_EQ(stamps, (std::vector<quint64>{500, 800, 1234}));
     const std::vector<LineAction> taken = [&] {
         std::vector<LineAction> v;
         for (LineAction a : race.actions)

@@ -3,7 +3,8 @@
 // Line cases: a thread of its own makes the edges on the scripted device (START on DSR, STOPP on CTS of
 // one port); the port's wait thread stamps them and hands them to the main thread, which sits in its
 // event loop, idle or kept busy for 200 ms by a posted task while the edges come. Isolated edges lie
-// 100 ms apart; a close pair puts STOPP 3 ms after START. Keyboard case: keys carrying their event time
+// 100 to 150 ms apart, at random, as real edges keep no step with the wait thread's guard timer; a
+// close pair puts STOPP 3 ms after START. Keyboard case: keys carrying their event time
 // (as X11 or Wayland deliver them) reach the window's shortcuts while the main thread is busy.
 //
 // Reported in microseconds: median, p90, p99 and max of the stamp error (stamp minus edge) and of the
@@ -30,6 +31,7 @@
 #include <cmath>
 #include <ctime>
 #include <pthread.h>
+#include <random>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <thread>
@@ -171,8 +173,15 @@ int threadCount()
     return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
+// Real edges keep no step with the wait thread's guard timer: each pause gets a random part.
+int jitterMs(std::minstd_rand &random)
+{
+    return int(random() % 50u);
+}
+
 void BM_LineEdges(benchmark::State &state, int gapMs, bool busy)
 {
+    std::minstd_rand random(12345);
     const int n = rounds();
     Errors errors;
     LinePath path;
@@ -192,18 +201,19 @@ void BM_LineEdges(benchmark::State &state, int gapMs, bool busy)
                     postBusyTask(busyStarted);
                 const quint64 edge0 = monotonicMicros();
                 path.fake->setLines(TIOCM_DSR);
-                sleepUntil(edge0 + quint64(gapMs) * 1000u);
+                const int gap = gapMs >= 100 ? gapMs + jitterMs(random) : gapMs;
+                sleepUntil(edge0 + quint64(gap) * 1000u);
                 const quint64 edge1 = monotonicMicros();
                 path.fake->setLines(TIOCM_DSR | TIOCM_CTS);
                 if (!waitUntil(path.finished, r + 1))
                     break;
                 errors.add(edge0, edge1, path.stamps[0], path.stamps[1]);
                 // Both contacts open again, well apart from the next round's edges.
-                sleepMs(100);
+                sleepMs(100 + jitterMs(random));
                 const int handled = path.handled.load();
                 path.fake->setLines(0);
                 waitUntil(path.handled, handled + 2);
-                sleepMs(busy ? 10 : 100);
+                sleepMs((busy ? 10 : 100) + jitterMs(random));
             }
             QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });

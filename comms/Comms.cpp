@@ -252,6 +252,7 @@ void TComThread::Execute()
     if (!readBaseline(base))
         lose(base);
     bool polling = false;
+    bool look = true;
     timespec next = monotonicNow();
     while (!m_stop.load()) {
         if (m_device->handle() < 0) {
@@ -261,6 +262,7 @@ void TComThread::Execute()
         }
         quint64 stamp = 0;
         bool byGuard = false;
+        bool byLook = false;
         if (polling) {
             addMs(next, 1);
             const timespec current = monotonicNow();
@@ -269,9 +271,9 @@ void TComThread::Execute()
             if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR && m_stop.load())
                 break;
             stamp = monotonicMicros();
-        } else if (countersMoved(base)) {
+        } else if (look && countersMoved(base)) {
             stamp = monotonicMicros();
-            byGuard = true;
+            byGuard = byLook = true;
         } else {
             const int result = m_device->waitForChange(m_waitLines);
             stamp = monotonicMicros();
@@ -295,6 +297,9 @@ void TComThread::Execute()
             lose(base);
             continue;
         }
+        // A look that found moved counters but could not read the lines waits before it looks again:
+        // no spinning at real-time priority.
+        look = posted || !byLook;
         if (posted) {
             if (byGuard)
                 ++m_port->m_guardFinds;

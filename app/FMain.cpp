@@ -130,13 +130,8 @@ void TFormMain::FormDestroy()
     saveSettings(m_settings, file, this);
     ComPort1->Close();
     // ComPort2 closes as the window lets it go, when the lamp and the dialog are gone already.
-    for (TComPort *port : {ComPort1, ComPort2}) {
-        port->OnOpen = nullptr;
-        port->OnClose = nullptr;
-        port->OnCTS = nullptr;
-        port->OnDSR = nullptr;
+    for (TComPort *port : {ComPort1, ComPort2})
         disconnect(port, nullptr, this, nullptr);
-    }
 }
 
 void TFormMain::FormCreate()

@@ -135,7 +135,7 @@ struct LinePath
         port = std::make_unique<TComPort>(nullptr, std::move(device));
         applyLineInputDesign(*port, 1);
         port->setPort(3);
-        const TComPort::TNotifyEvent comPort1DSR = [this](TComPort *sender) {
+        const auto comPort1DSR = [this](TComPort *sender) {
             const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
                                                         sender->ModemStatus(), settings, state);
             switch (DispatchLineSignal(inputs, race)) {
@@ -153,9 +153,9 @@ struct LinePath
             }
             ++handled;
         };
-        port->OnCTS = comPort1DSR;
-        port->OnDSR = comPort1DSR;
-        port->OnOpen = [this](TComPort *) { state.reset(); };
+        QObject::connect(port.get(), &TComPort::OnCTS, comPort1DSR);
+        QObject::connect(port.get(), &TComPort::OnDSR, comPort1DSR);
+        QObject::connect(port.get(), &TComPort::OnOpen, [this] { state.reset(); });
     }
 
     FakeComDevice *fake = nullptr;

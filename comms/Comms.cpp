@@ -490,10 +490,7 @@ void TComPort::Open()
     m_online = true;
     m_thread = std::make_unique<TComThread>(this);
     m_connected = true;
-    if (OnOpen) {
-        const TNotifyEvent handler = OnOpen;
-        handler(this);
-    }
+    emit OnOpen(this);
     emit modemStatusChanged();
 }
 
@@ -507,10 +504,7 @@ void TComPort::Close()
     m_online = false;
     m_liveStatus.store(NoLiveStatus);
     ++m_generation;
-    if (OnClose) {
-        const TNotifyEvent handler = OnClose;
-        handler(this);
-    }
+    emit OnClose(this);
     emit modemStatusChanged();
 }
 
@@ -541,17 +535,11 @@ void TComPort::deliver(quint64 generation, const ComEvent &event)
     switch (event.kind) {
     case ComEvent::Lost:
         m_online = false;
-        if (OnClose) {
-            const TNotifyEvent handler = OnClose;
-            handler(this);
-        }
+        emit OnClose(this);
         break;
     case ComEvent::Reopened:
         m_online = true;
-        if (OnOpen) {
-            const TNotifyEvent handler = OnOpen;
-            handler(this);
-        }
+        emit OnOpen(this);
         break;
     case ComEvent::Lines: DoEvents(event); break;
     }
@@ -559,34 +547,32 @@ void TComPort::deliver(quint64 generation, const ComEvent &event)
         emit modemStatusChanged();
 }
 
-// The handlers in their fixed order; a handler that closes the port ends the round.
+// The events in their fixed order; a handler that closes the port ends the round.
 void TComPort::DoEvents(const ComEvent &event)
 {
     const quint64 generation = m_generation;
     m_eventStatus = event.status;
     m_eventStamp = event.stamp;
-    if ((event.mask & EV_RXCHAR) && OnRxChar) {
+    if (event.mask & EV_RXCHAR) {
         m_currentEvent = EV_RXCHAR;
-        const TRxCharEvent handler = OnRxChar;
-        handler(this, 0);
+        emit OnRxChar(this, 0);
         if (generation != m_generation)
             return;
     }
-    using Handler = TNotifyEvent TComPort::*;
-    static constexpr std::array<std::pair<quint32, Handler>, 8> Table = {{{EV_TXEMPTY, &TComPort::OnTxEmpty},
-                                                                          {EV_BREAK, &TComPort::OnBreak},
-                                                                          {EV_RING, &TComPort::OnRing},
-                                                                          {EV_CTS, &TComPort::OnCTS},
-                                                                          {EV_DSR, &TComPort::OnDSR},
-                                                                          {EV_RXFLAG, &TComPort::OnRxFlag},
-                                                                          {EV_RLSD, &TComPort::OnRLSD},
-                                                                          {EV_ERR, &TComPort::OnError}}};
-    for (const auto &[bit, member] : Table) {
-        if (!(event.mask & bit) || !(this->*member))
+    using Notify = void (TComPort::*)(TComPort *);
+    static constexpr std::array<std::pair<quint32, Notify>, 8> Table = {{{EV_TXEMPTY, &TComPort::OnTxEmpty},
+                                                                         {EV_BREAK, &TComPort::OnBreak},
+                                                                         {EV_RING, &TComPort::OnRing},
+                                                                         {EV_CTS, &TComPort::OnCTS},
+                                                                         {EV_DSR, &TComPort::OnDSR},
+                                                                         {EV_RXFLAG, &TComPort::OnRxFlag},
+                                                                         {EV_RLSD, &TComPort::OnRLSD},
+                                                                         {EV_ERR, &TComPort::OnError}}};
+    for (const auto &[bit, notify] : Table) {
+        if (!(event.mask & bit))
             continue;
         m_currentEvent = bit;
-        const TNotifyEvent handler = this->*member;
-        handler(this);
+        (this->*notify)(this);
         if (generation != m_generation)
             return;
     }

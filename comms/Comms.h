@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -24,7 +25,7 @@ enum TBaudRate {
     br19200,
     br38400,
     br56000,
-    br76500,
+    br76500, // 57600 baud: no UART runs at 76500, the standard rate was meant; the name is kept
     br115200,
     br128000,
     br256000,
@@ -80,6 +81,10 @@ enum : quint32 {
     MS_RLSD_ON = 0x80
 };
 quint32 modemStatusWord(int tiocmLines);
+
+// The modem-status bit of each input line a contact can use, indexed by the line setting: 0 DSR (a
+// contact between pins 4 and 6), 1 CTS (pins 7 and 8).
+inline constexpr std::array<quint32, 2> LineMask = {MS_DSR_ON, MS_CTS_ON};
 
 int baudRateValue(TBaudRate rate, int user);
 
@@ -183,9 +188,6 @@ class TComPort : public QObject
     Q_OBJECT
 
 public:
-    using TNotifyEvent = std::function<void(TComPort *sender)>;
-    using TRxCharEvent = std::function<void(TComPort *sender, int InQue)>;
-
     // device: the device layer to use; by default createComDevice().
     explicit TComPort(QObject *owner = nullptr, std::unique_ptr<ComDevice> device = nullptr);
     ~TComPort() override;
@@ -215,13 +217,6 @@ public:
     void setReadBufSize(int size) { m_readBufSize = size; }
     int Tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
-
-    // Only the line events can occur: the ports carry no data, so OnRxChar, OnTxEmpty, OnRxFlag,
-    // OnBreak and OnError are never called.
-    TRxCharEvent OnRxChar;
-    TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnRxFlag, OnError;
-    // After the port opened or closed, and after the device went away or came back.
-    TNotifyEvent OnOpen, OnClose;
 
     // Opens the port and starts watching; throws EComHandle or EComState. An open port is closed first.
     void Open();
@@ -258,6 +253,21 @@ public:
     int GuardFinds() const { return m_guardFinds.load(); }
 
 signals:
+    // One per watched event, in this order for one wait. Only the line events can occur: the ports
+    // carry no data, so OnRxChar, OnTxEmpty, OnRxFlag, OnBreak and OnError are never emitted. A
+    // handler that closes the port ends the round.
+    void OnRxChar(TComPort *sender, int InQue);
+    void OnTxEmpty(TComPort *sender);
+    void OnBreak(TComPort *sender);
+    void OnRing(TComPort *sender);
+    void OnCTS(TComPort *sender);
+    void OnDSR(TComPort *sender);
+    void OnRxFlag(TComPort *sender);
+    void OnRLSD(TComPort *sender);
+    void OnError(TComPort *sender);
+    // After the port opened or closed, and after the device went away or came back.
+    void OnOpen(TComPort *sender);
+    void OnClose(TComPort *sender);
     // The live modem status changed or the device opened or went away (main thread).
     void modemStatusChanged();
 

@@ -36,13 +36,13 @@ protected:
         applyLineInputDesign(*port, 1);
         port->setPort(3);
         port->setReopenInterval(20);
-        const TComPort::TNotifyEvent record = [this](TComPort *sender) {
+        const auto record = [this](TComPort *sender) {
             seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventStamp()});
         };
-        port->OnCTS = record;
-        port->OnDSR = record;
-        port->OnOpen = [this](TComPort *) { ++opened; };
-        port->OnClose = [this](TComPort *) { ++closed; };
+        QObject::connect(port.get(), &TComPort::OnCTS, record);
+        QObject::connect(port.get(), &TComPort::OnDSR, record);
+        QObject::connect(port.get(), &TComPort::OnOpen, [this] { ++opened; });
+        QObject::connect(port.get(), &TComPort::OnClose, [this] { ++closed; });
     }
 
     void TearDown() override

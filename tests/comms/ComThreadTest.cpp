@@ -325,10 +325,11 @@ TEST_F(ComPortTest, CloseDropsEventsOfTheClosedConnection)
 
 TEST_F(ComPortTest, HandlerThatClosesThePortEndsTheRound)
 {
-    port->OnCTS = [this](TComPort *sender) {
+    QObject::disconnect(port.get(), &TComPort::OnCTS, nullptr, nullptr);
+    QObject::connect(port.get(), &TComPort::OnCTS, [this](TComPort *sender) {
         seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventStamp()});
         sender->Close();
-    };
+    });
     openAndWait();
     fake->setLines(TIOCM_CTS | TIOCM_DSR);
     ASSERT_TRUE(QTest::qWaitFor([&] { return closed == 1; }, 2000));

@@ -207,7 +207,7 @@ protected:
         ComPortFixture::SetUp();
         port->setPort(1);
         settings = {1, 1, 0, 1, LineModeOn, LineModeOn};
-        const TComPort::TNotifyEvent comPort1DSR = [this](TComPort *sender) {
+        const auto comPort1DSR = [this](TComPort *sender) {
             const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
                                                         sender->ModemStatus(), settings, state);
             const LineAction action = DispatchLineSignal(inputs, race.view);
@@ -215,9 +215,11 @@ protected:
                 stamps.push_back(sender->EventStamp());
             race.apply(action);
         };
-        port->OnCTS = comPort1DSR;
-        port->OnDSR = comPort1DSR;
-        port->OnOpen = [this](TComPort *sender) { resetLineState(state, sender->Port(), settings); };
+        QObject::disconnect(port.get(), nullptr, nullptr, nullptr); // the fixture's log is not needed
+        QObject::connect(port.get(), &TComPort::OnCTS, comPort1DSR);
+        QObject::connect(port.get(), &TComPort::OnDSR, comPort1DSR);
+        QObject::connect(port.get(), &TComPort::OnOpen,
+                         [this](TComPort *sender) { resetLineState(state, sender->Port(), settings); });
     }
 
     void edge(quint64 tick, int lines)

@@ -1,5 +1,6 @@
 #include "app/FMain.h"
 
+#include "app/InputStamp.h"
 #include "app/ToolIcons.h"
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeDatabase>
@@ -49,6 +51,14 @@ QString fileTypeName(const char *mimeName, const QString &fallback)
     const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromLatin1(mimeName));
     const QString comment = type.isValid() ? type.comment() : QString();
     return comment.isEmpty() || comment == type.name() ? fallback : comment;
+}
+
+// Space, Enter and Return click the focused button; a held key repeats nothing.
+bool isClickKey(const QKeyEvent &key)
+{
+    const int k = key.key();
+    return !key.isAutoRepeat() && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+           (k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter);
 }
 
 } // namespace
@@ -79,6 +89,10 @@ TFormMain::TFormMain(QWidget *parent)
     column->addWidget(Panel3);
     column->addWidget(Notice);
     column->addWidget(SortGrid1, 1);
+
+    // Keys and presses that start or stop a run are stamped with their event's own time.
+    m_inputStamp = new InputStamp(this);
+    QCoreApplication::instance()->installEventFilter(m_inputStamp);
 
     // The timers carry object names, so tests can see whether a run or a lock is on.
     Clock = new QTimer(this);
@@ -125,13 +139,8 @@ void TFormMain::FormDestroy()
     saveSettings(m_settings, file, this);
     ComPort1->Close();
     // ComPort2 closes as the window lets it go, when the lamp and the dialog are gone already.
-    for (TComPort *port : {ComPort1, ComPort2}) {
-        port->OnOpen = nullptr;
-        port->OnClose = nullptr;
-        port->OnCTS = nullptr;
-        port->OnDSR = nullptr;
+    for (TComPort *port : {ComPort1, ComPort2})
         disconnect(port, nullptr, this, nullptr);
-    }
 }
 
 void TFormMain::FormCreate()
@@ -210,6 +219,21 @@ void TFormMain::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+QAction *TFormMain::raceItem(const QObject *button) const
+{
+    if (button == bSTART)
+        return mStart;
+    if (button == bFSTART)
+        return mFStart;
+    if (button == bSTOP1)
+        return mSTOP1;
+    if (button == bSTOP2)
+        return mStop2;
+    if (button == bRESET)
+        return mReset;
+    return nullptr;
+}
+
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == windowHandle() && event->type() == QEvent::Expose && !m_pointerPlaced &&
@@ -230,12 +254,8 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         // The race buttons act at the press, whichever mouse button, to take the time stamp early;
-        // the pressed button is disabled at once, so its release clicks nothing.
-        if (watched == bSTART || watched == bSTOP1 || watched == bSTOP2 || watched == bRESET) {
-            QAction *item = watched == bSTART   ? mStart
-                            : watched == bSTOP1 ? mSTOP1
-                            : watched == bSTOP2 ? mStop2
-                                                : mReset;
+        // the pressed button is disabled at once, so its release clicks nothing. "Fehlstart" clicks.
+        if (QAction *item = raceItem(watched); item && watched != bFSTART) {
             if (item->isEnabled()) {
                 item->trigger();
                 return true;
@@ -246,6 +266,16 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
         } else if (watched == Notice) {
             Notice->hide();
             Notice->clear();
+            return true;
+        }
+        break;
+    case QEvent::Shortcut:
+    case QEvent::KeyPress:
+        // A mnemonic (Alt+1, Alt+2, Alt+F) would click only after Qt's 100 ms animation, and Space
+        // only at the key's release: both act at the key press instead, where the stamp belongs.
+        if (QAction *item = raceItem(watched);
+            item && (event->type() == QEvent::Shortcut || isClickKey(*static_cast<QKeyEvent *>(event)))) {
+            item->trigger();
             return true;
         }
         break;

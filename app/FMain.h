@@ -25,6 +25,7 @@ class TDigit;
 class TExcel;
 class QPrintDialog;
 class TFDlgYesNo;
+class InputStamp;
 class TFormPP;
 class TLed;
 class TSortGrid;
@@ -128,11 +129,12 @@ private:
 
     quint32 StartTick = 0;
 
-    // Race control. The stamped variants take a tick reading made where the signal arrived.
+    // Race control. The stamped variants take a stamp (monotonic microseconds) made where the signal
+    // arrived.
     void mStartClick();
-    void startRun(quint32 tick);
+    void startRun(quint64 stamp);
     void mSTOPClick(int lane);
-    void stopLane(int lane, quint32 tick);
+    void stopLane(int lane, quint64 stamp);
     void mFStartClick();
     void mResetClick(bool byOperator);
     void Led1Click();
@@ -202,6 +204,8 @@ private:
     void Panel7Resize();
     void PanelResize();
     void SortGrid1GetCellFormat(int col, int row, struct TFormatOptions &format);
+    // The hidden menu item a race button acts through, or null for any other object.
+    QAction *raceItem(const QObject *button) const;
     void fillSelectors();
     int selectedNumber(const QComboBox *selector) const;
     void selectNumber(QComboBox *selector, int number);
@@ -218,6 +222,8 @@ private:
     LineSettings lineSettings() const;
     static QString portDeviceText(int port, int line);
 
+    quint64 m_startStamp = 0;
+    InputStamp *m_inputStamp = nullptr;
     TFDlgYesNo *FDlgYesNo = nullptr;
     TFormPP *FormPP = nullptr;
     int m_printFrom = 1, m_printTo = 1; // the print dialog's range of entries

@@ -221,8 +221,8 @@ void TFormMain::buildTimerArea()
     connect(bFSTART, &QPushButton::clicked, this, &TFormMain::mFStartClick);
     connect(bSTOP1, &QPushButton::clicked, this, [this] { mSTOPClick(bSTOP1->Tag()); });
     connect(bSTOP2, &QPushButton::clicked, this, [this] { mSTOPClick(bSTOP2->Tag()); });
-    for (QWidget *pressable :
-         {static_cast<QWidget *>(bSTART), static_cast<QWidget *>(bSTOP1), static_cast<QWidget *>(bSTOP2)})
+    for (QWidget *pressable : {static_cast<QWidget *>(bSTART), static_cast<QWidget *>(bFSTART),
+                               static_cast<QWidget *>(bSTOP1), static_cast<QWidget *>(bSTOP2)})
         pressable->installEventFilter(this);
 }
 

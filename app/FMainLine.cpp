@@ -22,18 +22,18 @@ void TFormMain::createComPorts()
     ComPort2->setObjectName(QStringLiteral("ComPort2"));
     applyLineInputDesign(*ComPort2, 2);
     for (TComPort *port : {ComPort1, ComPort2}) {
-        port->OnCTS = [this](TComPort *sender) { ComPort1DSR(sender); };
-        port->OnDSR = [this](TComPort *sender) { ComPort1DSR(sender); };
-        port->OnOpen = [this](TComPort *sender) { ComPort1Open(sender); };
-        port->OnClose = [this](TComPort *sender) { ComPort1Close(sender); };
+        connect(port, &TComPort::OnCTS, this, &TFormMain::ComPort1DSR);
+        connect(port, &TComPort::OnDSR, this, &TFormMain::ComPort1DSR);
+        connect(port, &TComPort::OnOpen, this, &TFormMain::ComPort1Open);
+        connect(port, &TComPort::OnClose, this, &TFormMain::ComPort1Close);
         connect(port, &TComPort::modemStatusChanged, this, [this, port] { showLineStatus(port); });
     }
 }
 
 LineSettings TFormMain::lineSettings() const
 {
-    return {m_settings.Port1, m_settings.Port2, m_settings.Line1,          m_settings.Line2,
-            m_settings.Alg1,  m_settings.Alg2,  {LineMask[0], LineMask[1]}};
+    return {m_settings.Port1, m_settings.Port2, m_settings.Line1,
+            m_settings.Line2, m_settings.Alg1,  m_settings.Alg2};
 }
 
 void TFormMain::ComPort1DSR(TComPort *sender)
@@ -44,11 +44,11 @@ void TFormMain::ComPort1DSR(TComPort *sender)
                         bSTOP2->isEnabled()};
     switch (DispatchLineSignal(inputs, race)) {
     case LineAction::Start:
-        startRun(sender->EventTick());
+        startRun(sender->EventStamp());
         TimerGesperrt1->start();
         break;
-    case LineAction::StopLane1: stopLane(0, sender->EventTick()); break;
-    case LineAction::StopLane2: stopLane(1, sender->EventTick()); break;
+    case LineAction::StopLane1: stopLane(0, sender->EventStamp()); break;
+    case LineAction::StopLane2: stopLane(1, sender->EventStamp()); break;
     case LineAction::None: break;
     }
 }

@@ -170,8 +170,11 @@ void TFormMain::RankProtocol()
 
 void TFormMain::UpdateProtocolControls()
 {
+    // A run holds START from its start until RESET: while Clock runs and while RESET waits at its end
+    // (in "Passprufüng" the hidden lane 2 can still stop and enter a time then).
+    const bool runOpen = Clock->isActive() || bRESET->isEnabled();
     const bool startOk = startAvailable(cbBuhn1->count(), cbBuhn2->count(), cbBuhn1->currentIndex(),
-                                        cbBuhn2->currentIndex(), Clock->isActive());
+                                        cbBuhn2->currentIndex(), runOpen);
     bSTART->setEnabled(startOk);
     bSTART->setColor(startOk ? clGreen : clBtnFace);
     mStart->setEnabled(startOk);

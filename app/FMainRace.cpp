@@ -1,6 +1,7 @@
 // Race control: START, STOPP of each lane, false start, RESET, the running displays and the mode.
 #include "app/FMain.h"
 
+#include "app/InputStamp.h"
 #include "controls/ButtonWithColor.h"
 #include "controls/Dmn_led.h"
 #include "controls/SortGrid.h"
@@ -30,12 +31,13 @@ qint64 elapsedBetween(quint32 start, quint32 stop)
 
 void TFormMain::mStartClick()
 {
-    startRun(GetTickCount());
+    startRun(m_inputStamp->take());
 }
 
-void TFormMain::startRun(quint32 tick)
+void TFormMain::startRun(quint64 stamp)
 {
-    StartTick = tick;
+    m_startStamp = stamp;
+    StartTick = quint32(stamp / 1000u); // the tick the running displays count from
     bFSTART->show();
     Clock->start();
     cbBuhn1->setEnabled(false);
@@ -64,17 +66,19 @@ void TFormMain::startRun(quint32 tick)
 
 void TFormMain::mSTOPClick(int lane)
 {
-    stopLane(lane, GetTickCount());
+    stopLane(lane, m_inputStamp->take());
 }
 
-void TFormMain::stopLane(int lane, quint32 tick)
+void TFormMain::stopLane(int lane, quint64 stamp)
 {
     QAction *item = lane == 0 ? mSTOP1 : mStop2;
     TBitBtnWithColor *button = lane == 0 ? bSTOP1 : bSTOP2;
     if (lane < 0 || lane > 1 || !item->isEnabled())
         return; // a lane stops at most once per run
 
-    const qint64 elapsed = elapsedBetween(StartTick, tick);
+    // Measured between the two stamps and only then cut to milliseconds (and by the display and the
+    // protocol to hundredths). A key's event time can precede a line's START stamp by a hair: no time.
+    const qint64 elapsed = std::max<qint64>(elapsedMicros(m_startStamp, stamp), 0) / 1000;
     playSoundAsync(QStringLiteral("4.wav"));
     button->setEnabled(false);
     button->setColor(clBtnFace);

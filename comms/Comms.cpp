@@ -14,6 +14,7 @@
 #include <string>
 
 #include <pthread.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 
 namespace {
@@ -59,12 +60,13 @@ int wakeSignal()
     return number;
 }
 
-// Polls after a change: 1 ms apart, this many times.
-constexpr int GuardPolls = 50;
-// How often the timer knocks on a blocking wait.
-constexpr int WaitGuardPeriodMs = 50;
+// How often the guard knocks on a blocking wait: rarely while the lines rest, often for a while after a
+// change, when a second crossing or a bouncing contact is likely.
+constexpr int IdleKnockMs = 50;
+constexpr int BusyKnockMs = 2;
+constexpr long BusyGuardMs = 50;
 
-// A per-thread timer that sends the wake signal to the thread that made it, every periodMs.
+// A per-thread timer that sends the wake signal to the thread that made it, every period.
 class WaitGuardTimer
 {
 public:
@@ -77,11 +79,7 @@ public:
         if (timer_create(CLOCK_MONOTONIC, &event, &m_timer) != 0)
             return;
         m_armed = true;
-        itimerspec period = {};
-        period.it_interval.tv_sec = periodMs / 1000;
-        period.it_interval.tv_nsec = long(periodMs % 1000) * 1000000L;
-        period.it_value = period.it_interval;
-        timer_settime(m_timer, 0, &period, nullptr);
+        setPeriod(periodMs);
     }
     ~WaitGuardTimer()
     {
@@ -91,10 +89,38 @@ public:
     WaitGuardTimer(const WaitGuardTimer &) = delete;
     WaitGuardTimer &operator=(const WaitGuardTimer &) = delete;
 
+    void setPeriod(int periodMs)
+    {
+        if (!m_armed || periodMs == m_periodMs)
+            return;
+        m_periodMs = periodMs;
+        itimerspec period = {};
+        period.it_interval.tv_sec = periodMs / 1000;
+        period.it_interval.tv_nsec = long(periodMs % 1000) * 1000000L;
+        period.it_value = period.it_interval;
+        timer_settime(m_timer, 0, &period, nullptr);
+    }
+
 private:
     timer_t m_timer = {};
     bool m_armed = false;
+    int m_periodMs = 0;
 };
+
+std::mutex realtimeMutex;
+
+RealtimeRequest &realtimeRequest()
+{
+    static RealtimeRequest request;
+    return request;
+}
+
+int requestFifoScheduling()
+{
+    sched_param param = {};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
 
 timespec monotonicNow()
 {
@@ -116,6 +142,14 @@ bool before(const timespec &a, const timespec &b)
 }
 
 } // namespace
+
+RealtimeRequest setRealtimeRequest(RealtimeRequest request)
+{
+    std::lock_guard lock(realtimeMutex);
+    RealtimeRequest previous = std::move(realtimeRequest());
+    realtimeRequest() = std::move(request);
+    return previous;
+}
 
 quint32 eventMaskBit(TEvent event)
 {
@@ -199,40 +233,50 @@ void TComThread::Execute()
     sigaddset(&wake, wakeSignal());
     pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
 
-    // The modem-status wait only sees edges after it started, so an edge in the moment between
-    // the last look at the counters and the wait would sleep until the next edge. Two guards:
-    // right after a change the thread polls every millisecond for a while (a second crossing or
-    // a bouncing contact comes then), and a timer wakes the wait regularly to look again.
-    WaitGuardTimer guard(wakeSignal(), WaitGuardPeriodMs);
+    // A stamp is only as good as the moment the thread runs after the edge: ask for real-time
+    // scheduling, and run normally where the system does not allow it.
+    RealtimeRequest request;
+    {
+        std::lock_guard lock(realtimeMutex);
+        request = realtimeRequest();
+    }
+    m_port->m_realtime.store((request ? request() : requestFifoScheduling()) == 0);
+
+    // The modem-status wait only sees edges after it started. The counters are read the moment
+    // before it, so an edge after the last change is found there; one that falls between that look
+    // and the wait is found by the guard timer's next knock, often for a while after a change.
+    WaitGuardTimer guard(wakeSignal(), IdleKnockMs);
+    timespec busyUntil = {};
 
     Baseline base;
     if (!readBaseline(base))
         lose(base);
     bool polling = false;
-    int guardPolls = 0;
+    bool look = true;
     timespec next = monotonicNow();
     while (!m_stop.load()) {
         if (m_device->handle() < 0) {
             if (!reopen(base))
                 continue;
             polling = false;
-            guardPolls = 0;
         }
-        quint32 tick = 0;
-        // An edge while the last change was being read: the wait would only see the next one.
-        ComCounters now;
-        bool pending = false;
-        if (base.hasCounters && m_device->readCounters(now) == 0) {
-            for (const LineBits &line : InputLines) {
-                if ((m_waitLines & line.tiocm) && now.*line.count != base.counters.*line.count)
-                    pending = true;
-            }
-        }
-        if (pending) {
-            tick = GetTickCount();
-        } else if (!polling && guardPolls == 0) {
+        quint64 stamp = 0;
+        bool byGuard = false;
+        bool byLook = false;
+        if (polling) {
+            addMs(next, 1);
+            const timespec current = monotonicNow();
+            if (before(next, current))
+                next = current;
+            if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR && m_stop.load())
+                break;
+            stamp = monotonicMicros();
+        } else if (look && countersMoved(base)) {
+            stamp = monotonicMicros();
+            byGuard = byLook = true;
+        } else {
             const int result = m_device->waitForChange(m_waitLines);
-            tick = GetTickCount();
+            stamp = monotonicMicros();
             if (result == EINTR && m_stop.load())
                 break;
             if (result == ENOTTY || result == EINVAL) {
@@ -245,25 +289,41 @@ void TComThread::Execute()
                 lose(base);
                 continue;
             }
-            // EINTR is the guard timer's knock (or a stray signal): look whether an edge slipped by.
-        } else {
-            if (guardPolls > 0 && !polling)
-                --guardPolls;
-            addMs(next, 1);
-            const timespec current = monotonicNow();
-            if (before(next, current))
-                next = current;
-            if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR && m_stop.load())
-                break;
-            tick = GetTickCount();
+            // EINTR is the guard's knock (or a stray signal): look whether an edge slipped by.
+            byGuard = result == EINTR;
         }
         bool posted = false;
-        if (!sample(base, tick, posted))
+        if (!sample(base, stamp, posted)) {
             lose(base);
-        else if (posted)
-            guardPolls = GuardPolls;
+            continue;
+        }
+        // A look that found moved counters but could not read the lines waits before it looks again:
+        // no spinning at real-time priority.
+        look = posted || !byLook;
+        if (posted) {
+            if (byGuard)
+                ++m_port->m_guardFinds;
+            busyUntil = monotonicNow();
+            addMs(busyUntil, BusyGuardMs);
+            guard.setPeriod(BusyKnockMs);
+        } else if (before(busyUntil, monotonicNow())) {
+            guard.setPeriod(IdleKnockMs);
+        }
     }
     m_finished.store(true);
+}
+
+// Whether a watched line's transition counter moved since the baseline: an edge the wait would miss.
+bool TComThread::countersMoved(const Baseline &base)
+{
+    ComCounters now;
+    if (!base.hasCounters || m_device->readCounters(now) != 0)
+        return false;
+    for (const LineBits &line : InputLines) {
+        if ((m_waitLines & line.tiocm) && now.*line.count != base.counters.*line.count)
+            return true;
+    }
+    return false;
 }
 
 bool TComThread::readBaseline(Baseline &base)
@@ -285,7 +345,7 @@ bool TComThread::readBaseline(Baseline &base)
 }
 
 // Reads what changed since the baseline and posts it. False when the device has gone.
-bool TComThread::sample(Baseline &base, quint32 tick, bool &posted)
+bool TComThread::sample(Baseline &base, quint64 stamp, bool &posted)
 {
     posted = false;
     ComCounters now = base.counters;
@@ -321,9 +381,9 @@ bool TComThread::sample(Baseline &base, quint32 tick, bool &posted)
         base.counters = now;
     m_port->m_liveStatus.store(modemStatusWord(lines));
     if (pulsed != 0)
-        post({ComEvent::Lines, pulsed, modemStatusWord(lines ^ pulsedLines), tick});
+        post({ComEvent::Lines, pulsed, modemStatusWord(lines ^ pulsedLines), stamp});
     if (changed != 0)
-        post({ComEvent::Lines, changed, modemStatusWord(lines), tick});
+        post({ComEvent::Lines, changed, modemStatusWord(lines), stamp});
     posted = changed != 0;
     return true;
 }
@@ -430,10 +490,7 @@ void TComPort::Open()
     m_online = true;
     m_thread = std::make_unique<TComThread>(this);
     m_connected = true;
-    if (OnOpen) {
-        const TNotifyEvent handler = OnOpen;
-        handler(this);
-    }
+    emit OnOpen(this);
     emit modemStatusChanged();
 }
 
@@ -447,10 +504,7 @@ void TComPort::Close()
     m_online = false;
     m_liveStatus.store(NoLiveStatus);
     ++m_generation;
-    if (OnClose) {
-        const TNotifyEvent handler = OnClose;
-        handler(this);
-    }
+    emit OnClose(this);
     emit modemStatusChanged();
 }
 
@@ -481,17 +535,11 @@ void TComPort::deliver(quint64 generation, const ComEvent &event)
     switch (event.kind) {
     case ComEvent::Lost:
         m_online = false;
-        if (OnClose) {
-            const TNotifyEvent handler = OnClose;
-            handler(this);
-        }
+        emit OnClose(this);
         break;
     case ComEvent::Reopened:
         m_online = true;
-        if (OnOpen) {
-            const TNotifyEvent handler = OnOpen;
-            handler(this);
-        }
+        emit OnOpen(this);
         break;
     case ComEvent::Lines: DoEvents(event); break;
     }
@@ -499,34 +547,32 @@ void TComPort::deliver(quint64 generation, const ComEvent &event)
         emit modemStatusChanged();
 }
 
-// The handlers in their fixed order; a handler that closes the port ends the round.
+// The events in their fixed order; a handler that closes the port ends the round.
 void TComPort::DoEvents(const ComEvent &event)
 {
     const quint64 generation = m_generation;
     m_eventStatus = event.status;
-    m_eventTick = event.tick;
-    if ((event.mask & EV_RXCHAR) && OnRxChar) {
+    m_eventStamp = event.stamp;
+    if (event.mask & EV_RXCHAR) {
         m_currentEvent = EV_RXCHAR;
-        const TRxCharEvent handler = OnRxChar;
-        handler(this, 0);
+        emit OnRxChar(this, 0);
         if (generation != m_generation)
             return;
     }
-    using Handler = TNotifyEvent TComPort::*;
-    static constexpr std::array<std::pair<quint32, Handler>, 8> Table = {{{EV_TXEMPTY, &TComPort::OnTxEmpty},
-                                                                          {EV_BREAK, &TComPort::OnBreak},
-                                                                          {EV_RING, &TComPort::OnRing},
-                                                                          {EV_CTS, &TComPort::OnCTS},
-                                                                          {EV_DSR, &TComPort::OnDSR},
-                                                                          {EV_RXFLAG, &TComPort::OnRxFlag},
-                                                                          {EV_RLSD, &TComPort::OnRLSD},
-                                                                          {EV_ERR, &TComPort::OnError}}};
-    for (const auto &[bit, member] : Table) {
-        if (!(event.mask & bit) || !(this->*member))
+    using Notify = void (TComPort::*)(TComPort *);
+    static constexpr std::array<std::pair<quint32, Notify>, 8> Table = {{{EV_TXEMPTY, &TComPort::OnTxEmpty},
+                                                                         {EV_BREAK, &TComPort::OnBreak},
+                                                                         {EV_RING, &TComPort::OnRing},
+                                                                         {EV_CTS, &TComPort::OnCTS},
+                                                                         {EV_DSR, &TComPort::OnDSR},
+                                                                         {EV_RXFLAG, &TComPort::OnRxFlag},
+                                                                         {EV_RLSD, &TComPort::OnRLSD},
+                                                                         {EV_ERR, &TComPort::OnError}}};
+    for (const auto &[bit, notify] : Table) {
+        if (!(event.mask & bit))
             continue;
         m_currentEvent = bit;
-        const TNotifyEvent handler = this->*member;
-        handler(this);
+        (this->*notify)(this);
         if (generation != m_generation)
             return;
     }

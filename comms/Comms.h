@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -24,7 +25,7 @@ enum TBaudRate {
     br19200,
     br38400,
     br56000,
-    br76500,
+    br76500, // 57600 baud: no UART runs at 76500, the standard rate was meant; the name is kept
     br115200,
     br128000,
     br256000,
@@ -81,6 +82,10 @@ enum : quint32 {
 };
 quint32 modemStatusWord(int tiocmLines);
 
+// The modem-status bit of each input line a contact can use, indexed by the line setting: 0 DSR (a
+// contact between pins 4 and 6), 1 CTS (pins 7 and 8).
+inline constexpr std::array<quint32, 2> LineMask = {MS_DSR_ON, MS_CTS_ON};
+
 int baudRateValue(TBaudRate rate, int user);
 
 // Open failures. code() is the errno value the message ends with; userText() is the operator's
@@ -110,9 +115,15 @@ public:
 
 class TComPort;
 
+// How a wait thread asks for real-time scheduling for itself: 0 when granted, else an errno value.
+// By default SCHED_FIFO at the lowest real-time priority; where the system refuses (no rtprio right),
+// the thread runs normally. Tests replace the request; an empty one restores the default.
+using RealtimeRequest = std::function<int()>;
+RealtimeRequest setRealtimeRequest(RealtimeRequest request);
+
 // What the wait thread hands to the main thread: a change of input lines with the modem-status word
-// read in the thread and the tick reading taken the moment the wait returned, or the loss and the
-// return of the device.
+// read in the thread and the stamp (monotonic microseconds) taken the moment the wait returned, or the
+// loss and the return of the device.
 struct ComEvent
 {
     enum Kind {
@@ -123,7 +134,7 @@ struct ComEvent
     Kind kind = Lines;
     quint32 mask = 0;   // EV_* bits
     quint32 status = 0; // MS_* bits
-    quint32 tick = 0;
+    quint64 stamp = 0;
 };
 
 // The wait thread of one open port. It owns the device while it runs: it sleeps until an input line
@@ -151,7 +162,8 @@ private:
 
     void Execute();
     bool readBaseline(Baseline &base);
-    bool sample(Baseline &base, quint32 tick, bool &posted);
+    bool countersMoved(const Baseline &base);
+    bool sample(Baseline &base, quint64 stamp, bool &posted);
     void lose(Baseline &base);
     bool reopen(Baseline &base);
     void sleepFor(int ms);
@@ -176,9 +188,6 @@ class TComPort : public QObject
     Q_OBJECT
 
 public:
-    using TNotifyEvent = std::function<void(TComPort *sender)>;
-    using TRxCharEvent = std::function<void(TComPort *sender, int InQue)>;
-
     // device: the device layer to use; by default createComDevice().
     explicit TComPort(QObject *owner = nullptr, std::unique_ptr<ComDevice> device = nullptr);
     ~TComPort() override;
@@ -209,13 +218,6 @@ public:
     int Tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
 
-    // Only the line events can occur: the ports carry no data, so OnRxChar, OnTxEmpty, OnRxFlag,
-    // OnBreak and OnError are never called.
-    TRxCharEvent OnRxChar;
-    TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnRxFlag, OnError;
-    // After the port opened or closed, and after the device went away or came back.
-    TNotifyEvent OnOpen, OnClose;
-
     // Opens the port and starts watching; throws EComHandle or EComState. An open port is closed first.
     void Open();
     // Stops watching and closes the port; nothing when not connected.
@@ -228,10 +230,11 @@ public:
     // The device path the port number names.
     QString DevicePath() const;
 
-    // Inside an event handler: the modem-status word read with the event, the tick reading taken the
-    // moment the line change woke the wait thread, and the EV_* bit of the handler being called.
+    // Inside an event handler: the modem-status word read with the event, the stamp (monotonic
+    // microseconds) taken the moment the line change woke the wait thread, and the EV_* bit of the
+    // handler being called.
     quint32 ModemStatus() const { return m_eventStatus; }
-    quint32 EventTick() const { return m_eventTick; }
+    quint64 EventStamp() const { return m_eventStamp; }
     quint32 CurrentEvent() const { return m_currentEvent; }
 
     // The latest modem-status word the wait thread read; empty while the device is not open. Safe to
@@ -244,7 +247,27 @@ public:
 
     ComDevice *device() const { return m_device.get(); }
 
+    // Whether the wait thread got real-time scheduling (see setRealtimeRequest).
+    bool Realtime() const { return m_realtime.load(); }
+    // Changes the kernel's wait did not report, found by the look before the wait or a guard's knock.
+    int GuardFinds() const { return m_guardFinds.load(); }
+
 signals:
+    // One per watched event, in this order for one wait. Only the line events can occur: the ports
+    // carry no data, so OnRxChar, OnTxEmpty, OnRxFlag, OnBreak and OnError are never emitted. A
+    // handler that closes the port ends the round.
+    void OnRxChar(TComPort *sender, int InQue);
+    void OnTxEmpty(TComPort *sender);
+    void OnBreak(TComPort *sender);
+    void OnRing(TComPort *sender);
+    void OnCTS(TComPort *sender);
+    void OnDSR(TComPort *sender);
+    void OnRxFlag(TComPort *sender);
+    void OnRLSD(TComPort *sender);
+    void OnError(TComPort *sender);
+    // After the port opened or closed, and after the device went away or came back.
+    void OnOpen(TComPort *sender);
+    void OnClose(TComPort *sender);
     // The live modem status changed or the device opened or went away (main thread).
     void modemStatusChanged();
 
@@ -283,9 +306,11 @@ private:
     quint64 m_generation = 0;
 
     quint32 m_eventStatus = 0;
-    quint32 m_eventTick = 0;
+    quint64 m_eventStamp = 0;
     quint32 m_currentEvent = 0;
     // Written by the wait thread; bit 31 set while no device is open.
     std::atomic<quint32> m_liveStatus{NoLiveStatus};
+    std::atomic<bool> m_realtime{false};
+    std::atomic<int> m_guardFinds{0};
     static constexpr quint32 NoLiveStatus = 0x80000000u;
 };

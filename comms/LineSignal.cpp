@@ -23,13 +23,13 @@ bool modeActs(int mode, quint32 masked)
     }
 }
 
-// Steps 4 to 6 of the decision for one input; false when it does not signal.
-bool inputSignals(int senderPort, quint32 event, quint32 status, int port, int line, int mode,
-                  const std::array<quint32, 2> &lineMask, quint32 &entry)
+// Whether one input signals with this event: the event must be for the input's line on its port, the
+// line's level must differ from the one last seen, and the contact mode must act on the new level.
+bool inputSignals(int senderPort, quint32 event, quint32 status, int port, int line, int mode, quint32 &entry)
 {
     if (port == 0 || port != senderPort || lineEvent(line) == 0 || lineEvent(line) != event)
         return false;
-    const quint32 masked = status & lineMask[std::size_t(line)];
+    const quint32 masked = status & LineMask[std::size_t(line)];
     if (masked == entry)
         return false;
     entry = masked;
@@ -43,9 +43,9 @@ LineSignals decideLineSignal(int senderPort, quint32 event, quint32 status, cons
 {
     LineSignals result;
     result.start = inputSignals(senderPort, event, status, settings.Port1, settings.Line1, settings.Alg1,
-                                settings.LineMask, state.entry[0]);
+                                state.entry[0]);
     result.stop = inputSignals(senderPort, event, status, settings.Port2, settings.Line2, settings.Alg2,
-                               settings.LineMask, state.entry[1]);
+                               state.entry[1]);
     return result;
 }
 
@@ -57,9 +57,9 @@ void resetLineState(LineLevels &state, int port, const LineSettings &settings)
         state.entry[1] = LineStateMarker;
 }
 
-bool lineIsOn(quint32 status, int line, const std::array<quint32, 2> &lineMask)
+bool lineIsOn(quint32 status, int line)
 {
-    return (line == 0 || line == 1) && (status & lineMask[std::size_t(line)]) != 0;
+    return (line == 0 || line == 1) && (status & LineMask[std::size_t(line)]) != 0;
 }
 
 LineAction DispatchLineSignal(LineInput input, const RaceView &race)

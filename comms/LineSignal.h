@@ -29,14 +29,13 @@ struct LineLevels
     bool operator==(const LineLevels &) const = default;
 };
 
-// The settings the decision reads: port numbers (0 = none), lines (0 DSR, 1 CTS), contact modes, and
-// the status bit of each line.
+// The settings the decision reads: port numbers (0 = none), lines (0 DSR, 1 CTS; see LineMask) and
+// contact modes.
 struct LineSettings
 {
     int Port1 = 0, Port2 = 0;
     int Line1 = 0, Line2 = 0;
     int Alg1 = 0, Alg2 = 0;
-    std::array<quint32, 2> LineMask = {0x20, 0x10};
 };
 
 // The inputs one line event signals.
@@ -58,7 +57,7 @@ LineSignals decideLineSignal(int senderPort, quint32 event, quint32 status, cons
 void resetLineState(LineLevels &state, int port, const LineSettings &settings);
 
 // Whether the line (0 DSR, 1 CTS) is on in a modem-status word: for the lamp of the settings dialog.
-bool lineIsOn(quint32 status, int line, const std::array<quint32, 2> &lineMask = {0x20, 0x10});
+bool lineIsOn(quint32 status, int line);
 
 // What race control shows when a line signal arrives.
 struct RaceView

@@ -3,12 +3,26 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
-// Milliseconds of the monotonic clock as an unsigned 32-bit count that wraps modulo 2^32.
-// Race control takes every time stamp from here, so tests can drive time.
+// Milliseconds of the monotonic clock as an unsigned 32-bit count that wraps modulo 2^32: the ticks
+// the running displays count with.
 quint32 GetTickCount();
 
-using TickSource = std::function<quint32()>;
+// Microseconds of the same monotonic clock: the time stamps of START and STOPP, whatever brought them.
+quint64 monotonicMicros();
 
-// Replaces the clock (an empty function restores the system clock); returns the previous source.
+// The time from one stamp to a later one. Stamps count modulo 2^32 ms, as the tick counter does, so a
+// run across its wrap measures right (runs shorter than 2^31 ms).
+qint64 elapsedMicros(quint64 start, quint64 stop);
+
+// The stamp of an input event from its own time (milliseconds of the monotonic clock, sent modulo 2^32
+// by X11 and Wayland) when that lies within the last two seconds; empty for any other time.
+std::optional<quint64> stampOfEventTime(quint64 eventMs);
+
+// Replaces the clock for tests (an empty function restores the system clock); returns the previous
+// source. Both set the one clock; a tick source counts whole milliseconds.
+using MicroSource = std::function<quint64()>;
+MicroSource setMicroSource(MicroSource source);
+using TickSource = std::function<quint32()>;
 TickSource setTickSource(TickSource source);

@@ -1,5 +1,6 @@
 #include "settings/Cfg.h"
 
+#include "comms/LineSignal.h"
 #include "controls/Dmn_led.h"
 #include "controls/WindowStyle.h"
 
@@ -308,7 +309,7 @@ void TCfgDialog::updateInputView(PortComboBox *box, QLabel *device, TLed *lamp)
         lamp->hide();
         return;
     }
-    const bool on = (*status & LineMask[line]) != 0;
+    const bool on = lineIsOn(*status, line);
     lamp->setValue(on);
     lamp->setToolTip(on ? QStringLiteral("Kontakt geschlossen") : QStringLiteral("Kontakt offen"));
     lamp->show();

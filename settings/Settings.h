@@ -16,7 +16,6 @@ class QWidget;
 // Indexed by Line1/Line2: 0 the DSR line (contact between pins 4 and 6), 1 the CTS line (pins 7 and 8).
 // The load turns any other stored line into 0, so the index is always 0 or 1.
 inline constexpr std::array<QStringView, 2> LineSuffix = {u" /4,6", u" /7,8"};
-inline constexpr std::array<quint32, 2> LineMask = {0x20, 0x10}; // modem-status bit: DSR on, CTS on
 
 // The values that persist between runs. Construction gives the initial values of the settings
 // table; the load overwrites what it could read.

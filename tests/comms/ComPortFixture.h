@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-// One port on a scripted device, with a tick counter the test sets and a log of the line events.
+// One port on a scripted device, with a clock (microseconds) the test sets and a log of the line events.
 class ComPortFixture : public ::testing::Test
 {
 protected:
@@ -21,34 +21,34 @@ protected:
     {
         quint32 event;
         quint32 status;
-        quint32 tick;
+        quint64 stamp;
     };
 
-    static inline std::atomic<quint32> now{1000};
+    static inline std::atomic<quint64> now{1000};
 
     void SetUp() override
     {
         now = 1000;
-        m_savedTicks = setTickSource([] { return now.load(); });
+        m_savedClock = setMicroSource([] { return now.load(); });
         auto owned = std::make_unique<FakeComDevice>();
         fake = owned.get();
         port = std::make_unique<TComPort>(nullptr, std::move(owned));
         applyLineInputDesign(*port, 1);
         port->setPort(3);
         port->setReopenInterval(20);
-        const TComPort::TNotifyEvent record = [this](TComPort *sender) {
-            seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventTick()});
+        const auto record = [this](TComPort *sender) {
+            seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventStamp()});
         };
-        port->OnCTS = record;
-        port->OnDSR = record;
-        port->OnOpen = [this](TComPort *) { ++opened; };
-        port->OnClose = [this](TComPort *) { ++closed; };
+        QObject::connect(port.get(), &TComPort::OnCTS, record);
+        QObject::connect(port.get(), &TComPort::OnDSR, record);
+        QObject::connect(port.get(), &TComPort::OnOpen, [this] { ++opened; });
+        QObject::connect(port.get(), &TComPort::OnClose, [this] { ++closed; });
     }
 
     void TearDown() override
     {
         port.reset();
-        setTickSource(m_savedTicks);
+        setMicroSource(m_savedClock);
     }
 
     // Opens and returns once the wait thread sleeps in its wait.
@@ -70,5 +70,5 @@ protected:
     int closed = 0;
 
 private:
-    TickSource m_savedTicks;
+    MicroSource m_savedClock;
 };

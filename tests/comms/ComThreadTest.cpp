@@ -75,7 +75,7 @@ TEST_F(ComPortTest, OpenConfiguresTheDeviceAndCloseReleasesIt)
     EXPECT_EQ(closed, 2);
 }
 
-TEST_F(ComPortTest, StampIsTheTickReadWhenTheWaitReturned)
+TEST_F(ComPortTest, StampIsTheClockReadWhenTheWaitReturned)
 {
     openAndWait();
     now = 1000;
@@ -86,7 +86,7 @@ TEST_F(ComPortTest, StampIsTheTickReadWhenTheWaitReturned)
     ASSERT_TRUE(waitSeen(1));
     EXPECT_EQ(seen[0].event, EV_DSR);
     EXPECT_EQ(seen[0].status, MS_DSR_ON);
-    EXPECT_EQ(seen[0].tick, 1000u);
+    EXPECT_EQ(seen[0].stamp, 1000u);
 }
 
 TEST_F(ComPortTest, EventsQueueInOrderWithoutWaitingForTheHandler)
@@ -100,7 +100,51 @@ TEST_F(ComPortTest, EventsQueueInOrderWithoutWaitingForTheHandler)
     ASSERT_TRUE(waitSeen(6));
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(seen[i].status, i % 2 == 0 ? MS_DSR_ON : 0u) << i;
-        EXPECT_EQ(seen[i].tick, quint32(100 + i)) << i;
+        EXPECT_EQ(seen[i].stamp, quint64(100 + i)) << i;
+    }
+}
+
+TEST_F(ComPortTest, ASecondEdgeThreeMillisecondsLaterWakesTheWaitAtItsOwnTime)
+{
+    openAndWait();
+    const int calls = fake->waitCalls();
+    now = 1000000;
+    fake->setLines(TIOCM_DSR);
+    ASSERT_TRUE(fake->waitForWaitCalls(calls + 1, 2000));
+    // Straight back into the kernel's wait after one read of the lines, not polling them.
+    EXPECT_EQ(fake->readsBeforeLastWait(), 1);
+    now = 1003000;
+    fake->setLines(TIOCM_DSR | TIOCM_CTS); // lane 2 crosses 3 ms after lane 1
+    ASSERT_TRUE(waitSeen(2));
+    EXPECT_EQ(seen[0].stamp, 1000000u);
+    EXPECT_EQ(seen[1].stamp, 1003000u);
+    EXPECT_EQ(seen[1].event, EV_CTS);
+}
+
+TEST_F(ComPortTest, RealtimeSchedulingIsAskedForAndARefusalGoesUnnoticed)
+{
+    const struct
+    {
+        int answer;
+        int lines;
+    } cases[] = {{EPERM, TIOCM_DSR}, {0, TIOCM_DSR | TIOCM_CTS}};
+    std::size_t events = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer);
+        std::atomic<int> asked = 0;
+        const RealtimeRequest saved = setRealtimeRequest([&] {
+            ++asked;
+            return c.answer;
+        });
+        openAndWait();
+        fake->setLines(c.lines);
+        ASSERT_TRUE(waitSeen(++events));
+        EXPECT_EQ(asked.load(), 1);
+        EXPECT_EQ(port->Realtime(), c.answer == 0);
+        EXPECT_TRUE(port->Online());
+        EXPECT_EQ(opened, int(events));
+        port->Close();
+        setRealtimeRequest(saved);
     }
 }
 
@@ -199,7 +243,7 @@ TEST_F(ComPortTest, DriverWithoutAWaitIsPolled)
     ASSERT_TRUE(waitSeen(1));
     EXPECT_EQ(seen[0].event, EV_CTS);
     EXPECT_EQ(seen[0].status, MS_CTS_ON);
-    EXPECT_EQ(seen[0].tick, 2000u);
+    EXPECT_EQ(seen[0].stamp, 2000u);
 
     QElapsedTimer timer;
     timer.start();
@@ -243,6 +287,7 @@ TEST_F(ComPortTest, AnEdgeMissedByTheWaitIsFoundByTheGuardTimer)
     fake->setLinesUnseen(TIOCM_DSR);
     ASSERT_TRUE(waitSeen(1));
     EXPECT_EQ(seen[0].event, EV_DSR);
+    EXPECT_EQ(port->GuardFinds(), 1);
 }
 
 TEST_F(ComPortTest, ShortPulseArrivesAsClosingThenOpeningWithTheWakeStamp)
@@ -255,8 +300,8 @@ TEST_F(ComPortTest, ShortPulseArrivesAsClosingThenOpeningWithTheWakeStamp)
     ASSERT_TRUE(waitSeen(2));
     EXPECT_EQ(seen[0].status, MS_DSR_ON);
     EXPECT_EQ(seen[1].status, 0u);
-    EXPECT_EQ(seen[0].tick, 4242u);
-    EXPECT_EQ(seen[1].tick, 4242u);
+    EXPECT_EQ(seen[0].stamp, 4242u);
+    EXPECT_EQ(seen[1].stamp, 4242u);
 
     // A held contact that opens briefly gives an opening, then the closing again.
     fake->setLines(TIOCM_CTS);
@@ -280,10 +325,11 @@ TEST_F(ComPortTest, CloseDropsEventsOfTheClosedConnection)
 
 TEST_F(ComPortTest, HandlerThatClosesThePortEndsTheRound)
 {
-    port->OnCTS = [this](TComPort *sender) {
-        seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventTick()});
+    QObject::disconnect(port.get(), &TComPort::OnCTS, nullptr, nullptr);
+    QObject::connect(port.get(), &TComPort::OnCTS, [this](TComPort *sender) {
+        seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventStamp()});
         sender->Close();
-    };
+    });
     openAndWait();
     fake->setLines(TIOCM_CTS | TIOCM_DSR);
     ASSERT_TRUE(QTest::qWaitFor([&] { return closed == 1; }, 2000));

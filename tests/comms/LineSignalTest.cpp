@@ -207,20 +207,22 @@ protected:
         ComPortFixture::SetUp();
         port->setPort(1);
         settings = {1, 1, 0, 1, LineModeOn, LineModeOn};
-        const TComPort::TNotifyEvent comPort1DSR = [this](TComPort *sender) {
+        const auto comPort1DSR = [this](TComPort *sender) {
             const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
                                                         sender->ModemStatus(), settings, state);
             const LineAction action = DispatchLineSignal(inputs, race.view);
             if (action != LineAction::None)
-                stamps.push_back(sender->EventTick());
+                stamps.push_back(sender->EventStamp());
             race.apply(action);
         };
-        port->OnCTS = comPort1DSR;
-        port->OnDSR = comPort1DSR;
-        port->OnOpen = [this](TComPort *sender) { resetLineState(state, sender->Port(), settings); };
+        QObject::disconnect(port.get(), nullptr, nullptr, nullptr); // the fixture's log is not needed
+        QObject::connect(port.get(), &TComPort::OnCTS, comPort1DSR);
+        QObject::connect(port.get(), &TComPort::OnDSR, comPort1DSR);
+        QObject::connect(port.get(), &TComPort::OnOpen,
+                         [this](TComPort *sender) { resetLineState(state, sender->Port(), settings); });
     }
 
-    void edge(quint32 tick, int lines)
+    void edge(quint64 tick, int lines)
     {
         now = tick;
         fake->setLines(lines);
@@ -233,7 +235,7 @@ protected:
     LineSettings settings;
     LineLevels state;
     Race race;
-    std::vector<quint32> stamps;
+    std::vector<quint64> stamps;
 };
 
 TEST_F(LineSignalEndToEnd, LaneTimesComeFromTheEdges)
@@ -247,7 +249,7 @@ TEST_F(LineSignalEndToEnd, LaneTimesComeFromTheEdges)
     edge(900, TIOCM_DSR);
     edge(1234, TIOCM_DSR | TIOCM_CTS); // second STOPP
     ASSERT_TRUE(QTest::qWaitFor([&] { return stamps.size() == 3; }, 2000));
-    EXPECT_EQ(stamps, (std::vector<quint32>{500, 800, 1234}));
+    EXPECT_EQ(stamps, (std::vector<quint64>{500, 800, 1234}));
     const std::vector<LineAction> taken = [&] {
         std::vector<LineAction> v;
         for (LineAction a : race.actions)

@@ -187,7 +187,9 @@ TEST(ComLoopback, RealPortReportsItsOwnOutputs)
     port.setPort(8);
     port.setEvents(eventSet({evCTS, evDSR}));
     std::vector<quint32> seen;
-    port.OnCTS = port.OnDSR = [&](TComPort *sender) { seen.push_back(sender->ModemStatus()); };
+    const auto record = [&](TComPort *sender) { seen.push_back(sender->ModemStatus()); };
+    QObject::connect(&port, &TComPort::OnCTS, record);
+    QObject::connect(&port, &TComPort::OnDSR, record);
     port.Open();
     clearComDevicePaths();
     // DTR and RTS are on, so both inputs are.

@@ -171,6 +171,12 @@ bool FakeComDevice::waitForWaitCalls(int count, int timeoutMs) const
                               [&] { return m_waitCalls >= count && m_waiting > 0; });
 }
 
+int FakeComDevice::readsBeforeLastWait() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_readsBeforeWait;
+}
+
 ComSettings FakeComDevice::lastSettings() const
 {
     std::lock_guard lock(m_mutex);
@@ -255,6 +261,7 @@ int FakeComDevice::waitForChange(int lines)
                ((lines & TIOCM_RNG) && m_counters.rng != start.rng) ||
                ((lines & TIOCM_CD) && m_counters.dcd != start.dcd);
     };
+    m_readsBeforeWait = m_readsSinceWait;
     ++m_waiting;
     m_changed.notify_all();
     int result = 0;
@@ -285,6 +292,7 @@ int FakeComDevice::waitForChange(int lines)
         }
     }
     --m_waiting;
+    m_readsSinceWait = 0;
     return result;
 }
 
@@ -299,6 +307,7 @@ int FakeComDevice::readLines(int &lines)
             return EIO;
         lines = m_lines | m_outputs;
         ++m_reads;
+        ++m_readsSinceWait;
         m_changesRead = m_changes;
         action = std::move(m_onReadLines);
         m_onReadLines = nullptr;

@@ -49,6 +49,8 @@ public:
     // enough: the thread also reads when it merely looks again.
     bool waitForChangeRead(int timeoutMs) const;
     bool waitForWaitCalls(int count, int timeoutMs) const;
+    // Line reads between the end of one wait and the start of the latest: polls show here.
+    int readsBeforeLastWait() const;
 
     int open(const QString &path) override;
     int configure(const ComSettings &settings) override;
@@ -86,4 +88,6 @@ private:
     int m_waiting = 0;
     int m_interrupted = 0;
     int m_waitCalls = 0;
+    int m_readsSinceWait = 0;
+    int m_readsBeforeWait = 0;
 };

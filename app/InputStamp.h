@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+#include <optional>
+
+// Stamps START and STOPP that a key or a mouse button asked for with the input event's own time, so a
+// main thread that was busy when the operator pressed costs nothing. It watches the application's
+// input events; where their time is not on the monotonic clock, or lies outside the last two seconds,
+// the stamp is the time of handling.
+class InputStamp : public QObject
+{
+public:
+    explicit InputStamp(QObject *parent = nullptr);
+
+    // The stamp for the operation the input event being handled asked for.
+    quint64 take();
+
+    // Whether the desktop's event times are on the monotonic clock: X11 and Wayland. Tests that inject
+    // event times say so; an empty value restores the check of the platform.
+    static void setEventTimesMonotonic(std::optional<bool> on);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool m_pending = false;
+    quint64 m_eventMs = 0;
+    quint64 m_seenAt = 0;
+};

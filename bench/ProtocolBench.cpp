@@ -109,7 +109,7 @@ const char *const OddFileNames[] = {
 
 QString writeOddFile(const QTemporaryDir &dir, int kind)
 {
-    constexpr int MB = 1 << 20;
+    constexpr qsizetype MB = 1 << 20;
     QByteArray bytes;
     switch (kind) {
     case 0: bytes = QByteArray(MB, 'x'); break;
@@ -131,7 +131,7 @@ QString writeOddFile(const QTemporaryDir &dir, int kind)
         }
         break;
     }
-    const QString path = dir.filePath(QStringLiteral("odd-%1.txt").arg(kind));
+    QString path = dir.filePath(QStringLiteral("odd-%1.txt").arg(kind));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(bytes);

@@ -152,7 +152,7 @@ LocaleConverter::LocaleConverter(const QLocale &locale)
     const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
     int fields = 0;
     for (QChar c : dateFormat) {
-        const char field = c == u'd' ? 'd' : (c == u'M' ? 'M' : (c == u'y' ? 'y' : 0));
+        const char field = c == u'd' ? 'd' : (c == u'M' ? 'M' : (c == u'y' ? 'y' : '\0'));
         if (field) {
             if (fields == 0 || m_dateOrder[fields - 1] != field) {
                 if (fields < 3)

@@ -56,7 +56,7 @@ TEST(CertLayout, RecordBytesRoundTrip)
 
     QByteArray layout(CertLayoutSize, '\0');
     setCertField(layout, 17, field);
-    EXPECT_EQ(layout.sliced(17 * CertFieldSize), bytes);
+    EXPECT_EQ(layout.sliced(qsizetype(17) * CertFieldSize), bytes);
     EXPECT_EQ(certField(layout, 17), field);
     EXPECT_EQ(certField(layout, 16), TCertField());
 }

@@ -29,6 +29,9 @@ class InputStamp;
 class TFormPP;
 class TLed;
 class TSortGrid;
+namespace Results {
+enum class Scoring;
+}
 
 // The main window: lane displays, race control, rider selectors and the results protocol.
 // Run state lives in the controls themselves: a lane runs while its STOPP button is enabled, a run
@@ -57,6 +60,8 @@ public:
     // Runs the print dialog and the printer set-up modally; tests answer them instead.
     std::function<int(QPrintDialog &)> execPrintDialog;
     std::function<int(QDialog &)> execPrinterSetup;
+    // Runs the box of "EINTRAGEN" modally; tests answer it instead.
+    std::function<int(QDialog &)> execEntryDialog;
     // The preview window is created after the confirmation box and handed in.
     void setPreviewWindow(TFormPP *form);
 
@@ -115,7 +120,7 @@ private:
     QLabel *Notice = nullptr;
     TSortGrid *SortGrid1 = nullptr;
     QMenu *PopupMenu1 = nullptr;
-    QAction *Zeileentfernen1 = nullptr, *AUS1 = nullptr;
+    QAction *Zeileentfernen1 = nullptr, *AUS1 = nullptr, *LetztenLaufungueltig1 = nullptr;
 
     // The hidden menu: shortcuts only.
     QAction *mStart = nullptr, *mFStart = nullptr, *mSTOP1 = nullptr, *mStop2 = nullptr, *mReset = nullptr;
@@ -157,6 +162,12 @@ private:
     void sbCLSClick();
     void Zeileentfernen1Click();
     void AUS1Click();
+    void LetztenLaufungueltig1Click();
+    void BitBtnWithColor1Click(); // "EINTRAGEN": a time taken by hand
+    // Records a run of the rider with that number as the settings score it and logs it; lane 0 for a
+    // run not timed on a lane. False, with a notice, when the protocol did not take the time.
+    bool recordRun(int lane, int number, const QString &timeText, const QString &remark);
+    Results::Scoring scoring() const;
     int SelectedRiderIndex() const;
 
     // Protocol files.
@@ -209,7 +220,8 @@ private:
     void fillSelectors();
     int selectedNumber(const QComboBox *selector) const;
     void selectNumber(QComboBox *selector, int number);
-    void appendRunLog(int lane, int number, const QString &timeText);
+    // One record of the run log; lane 0 leaves the lane empty, a remark follows the time.
+    void appendRunLog(int lane, int number, const QString &timeText, const QString &remark = {});
     bool writeProtocolFile(const QString &path, const QByteArray &bytes, QString *error);
     void removeCurrentRow(bool rerankOnly);
 

@@ -248,8 +248,9 @@ void TFormMain::buildSelectorBar()
     cbBuhn1 = selector(PanelLL, "cbBuhn1");
     cbBuhn2 = selector(PanelRR, "cbBuhn2");
     BitBtnWithColor1 =
-        raceButton(Panel, "BitBtnWithColor1", QStringLiteral("EINTRAGEN"), 21, clWhite, clBtnFace);
-    connect(BitBtnWithColor1, &QPushButton::clicked, this, [this] { mResetClick(true); });
+        raceButton(Panel, "BitBtnWithColor1", QStringLiteral("EINTRAGEN"), 14, clWindowText, clBtnFace);
+    BitBtnWithColor1->setToolTip(QStringLiteral("Eine Zeit von Hand eintragen"));
+    connect(BitBtnWithColor1, &QPushButton::clicked, this, &TFormMain::BitBtnWithColor1Click);
 }
 
 void TFormMain::buildToolBar()
@@ -360,13 +361,22 @@ void TFormMain::FormResize()
     // "Name" takes what the viewport, which excludes the scroll bar, leaves.
     const QFontMetrics metrics(SortGrid1->font());
     int fixed = 0;
-    for (const auto &[col, design] : {std::pair{0, 48}, {2, 224}, {3, 67}, {4, 49}}) {
+    auto fit = [&](int col, int design) {
         const int room = col == SortGrid1->SortOptions().SortCol ? 12 : 1;
         const int width = std::max(design, metrics.horizontalAdvance(SortGrid1->Cells(col, 0)) + room);
         SortGrid1->setColWidths(col, width);
         fixed += width;
-    }
-    SortGrid1->setColWidths(1, std::max(0, SortGrid1->ClientWidth() - fixed - Results::ColumnCount));
+    };
+    for (const auto &[col, design] : {std::pair{0, 48}, {2, 224}, {3, 67}, {4, 49}})
+        fit(col, design);
+    for (int col = Results::ColumnCount; col < SortGrid1->ColCount(); ++col)
+        fit(col, 67); // the runs, as wide as "Zeit"
+    // Run columns can leave "Name" too little; the grid then scrolls sideways instead.
+    constexpr int NarrowestName = 120;
+    const int name = SortGrid1->ClientWidth() - fixed - SortGrid1->ColCount();
+    SortGrid1->setHorizontalScrollBarPolicy(name < NarrowestName ? Qt::ScrollBarAsNeeded
+                                                                 : Qt::ScrollBarAlwaysOff);
+    SortGrid1->setColWidths(1, std::max(name, NarrowestName));
 
     // Top bar, tool bar and selector bar keep their left and right groups at the edges.
     PanelDate->setGeometry(PanelTop->width() - 222, 0, 222, PanelTop->height());
@@ -403,10 +413,13 @@ void TFormMain::Panel7Resize()
 
 void TFormMain::PanelResize()
 {
-    const int side = (Panel->width() - 60) / 2;
+    // The middle keeps room for the caption of "EINTRAGEN", whatever font the desktop has.
+    const int middle =
+        std::max(60, BitBtnWithColor1->fontMetrics().horizontalAdvance(BitBtnWithColor1->text()) + 16);
+    const int side = (Panel->width() - middle) / 2;
     PanelLL->setGeometry(0, 0, side, Panel->height());
     PanelRR->setGeometry(Panel->width() - side, 0, side, Panel->height());
     cbBuhn1->setGeometry(4, 5, std::max(20, side - 8), 26);
     cbBuhn2->setGeometry(4, 5, std::max(20, side - 8), 26);
-    BitBtnWithColor1->setGeometry(side + 2, 2, 56, 32);
+    BitBtnWithColor1->setGeometry(side + 2, 2, Panel->width() - 2 * side - 4, 32);
 }

@@ -2,11 +2,15 @@
 // into START and STOPP with the time stamp taken where the edge arrived.
 #include "app/FMain.h"
 
+#include "protocol/ResultsTable.h"
+
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
 #include "comms/LineSignal.h"
 #include "controls/ButtonWithColor.h"
 #include "controls/Dmn_led.h"
+#include "controls/SortGrid.h"
+#include "protocol/ResultsTable.h"
 #include "settings/Cfg.h"
 
 #include <QLabel>
@@ -124,10 +128,15 @@ void TFormMain::bCFGClick()
     CfgDialog->setProtocolName(ProtocolName());
     for (TComPort *port : {ComPort1, ComPort2})
         showLineStatus(port);
+    const int scoring = m_settings.Wertung;
     if (CfgDialog->execute() == TCfgDialog::mrOk) {
         // Every OK renumbers and reopens the ports, changed or not.
         closeComPorts();
         openComPorts();
+        if (m_settings.Wertung != scoring && Results::hasEntries(SortGrid1->Storage())) {
+            RankProtocol(); // the second best run breaks ties only under "Bester Lauf zählt"
+            SaveTextProtocol(autoSavePath());
+        }
     }
     // Nothing is focused that a stray Space or Enter could press.
     PanelT1->setFocus();

@@ -11,6 +11,8 @@
 #include "platform/Graphics.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ResultsTable.h"
+#include "protocol/Runs.h"
+#include "settings/DlgEintragen.h"
 #include "settings/DlgYesNo.h"
 
 #include <QAction>
@@ -68,7 +70,10 @@ void TFormMain::buildGrid()
     AUS1 = PopupMenu1->addAction(QStringLiteral("AUS"));
     AUS1->setObjectName(QStringLiteral("AUS1"));
     connect(Zeileentfernen1, &QAction::triggered, this, &TFormMain::Zeileentfernen1Click);
+    LetztenLaufungueltig1 = PopupMenu1->addAction(QStringLiteral("Letzten Lauf ungültig"));
+    LetztenLaufungueltig1->setObjectName(QStringLiteral("LetztenLaufungueltig1"));
     connect(AUS1, &QAction::triggered, this, &TFormMain::AUS1Click);
+    connect(LetztenLaufungueltig1, &QAction::triggered, this, &TFormMain::LetztenLaufungueltig1Click);
     SortGrid1->setPopupMenu(PopupMenu1);
     SortGrid1->viewport()->installEventFilter(this); // "Name" takes the width the others leave
 }
@@ -77,8 +82,9 @@ void TFormMain::SortGrid1GetCellFormat(int col, int row, TFormatOptions &format)
 {
     if (row < 1)
         return;
-    format.AlignmentHorz =
-        (col == ColNr || col == ColTime || col == ColPlace) ? Qt::AlignRight : Qt::AlignLeft;
+    format.AlignmentHorz = (col == ColNr || col == ColTime || col == ColPlace || col >= FirstRunColumn)
+                               ? Qt::AlignRight
+                               : Qt::AlignLeft;
     if (cbMode->currentIndex() != 1)
         return;
     const int number = startNumber(SortGrid1->Cells(ColNr, row));
@@ -102,25 +108,45 @@ void TFormMain::selectNumber(QComboBox *selector, int number)
         selector->setCurrentIndex(index);
 }
 
+Scoring TFormMain::scoring() const
+{
+    return scoringOf(m_settings.Wertung);
+}
+
 bool TFormMain::EnterLaneTime(int lane, const QString &timeText)
 {
-    QComboBox *selector = lane == 1 ? cbBuhn1 : cbBuhn2;
-    const int number = selectedNumber(selector);
-    const bool entered = Results::EnterLaneTime(*SortGrid1, number, timeText);
-    appendRunLog(lane, number, timeText);
-    if (!entered) {
-        showNotice(QStringLiteral("Die Zeit %1 von Bahn %2 fand keine Zeile im Protokoll (Startnummer %3). "
-                                  "Sie steht im Laufprotokoll %4.")
-                       .arg(timeText)
-                       .arg(lane)
-                       .arg(number < 0 ? QStringLiteral("?") : QString::number(number),
-                            QDir::toNativeSeparators(runLogPath())));
-    }
+    const bool entered = recordRun(lane, selectedNumber(lane == 1 ? cbBuhn1 : cbBuhn2), timeText, {});
     UpdateProtocolControls();
     return entered;
 }
 
-void TFormMain::appendRunLog(int lane, int number, const QString &timeText)
+bool TFormMain::recordRun(int lane, int number, const QString &timeText, const QString &remark)
+{
+    const int columns = SortGrid1->ColCount();
+    const RunEntry entry = EnterRun(*SortGrid1, number, timeText, scoring());
+    if (SortGrid1->ColCount() != columns)
+        FormResize(); // a new run column
+    // The log takes every time, also one the protocol refused, so that none is lost.
+    appendRunLog(lane, number, timeText, remark);
+    const QString numberText = number < 0 ? QStringLiteral("?") : QString::number(number);
+    const QString log = QDir::toNativeSeparators(runLogPath());
+    if (entry == RunEntry::NoRow) {
+        const QString time = lane > 0 ? QStringLiteral("Die Zeit %1 von Bahn %2").arg(timeText).arg(lane)
+                                      : QStringLiteral("Die Zeit %1").arg(timeText);
+        showNotice(QStringLiteral("%1 fand keine Zeile im Protokoll (Startnummer %2). Sie steht im "
+                                  "Laufprotokoll %3.")
+                       .arg(time, numberText, log));
+    } else if (entry == RunEntry::TooManyRuns) {
+        showNotice(QStringLiteral("Startnummer %1 hat schon %2 Läufe; die Zeit %3 zählt nicht. Sie steht "
+                                  "im Laufprotokoll %4.")
+                       .arg(numberText)
+                       .arg(MaxRuns)
+                       .arg(timeText, log));
+    }
+    return entry == RunEntry::Entered;
+}
+
+void TFormMain::appendRunLog(int lane, int number, const QString &timeText, const QString &remark)
 {
     QString rider;
     QString horse;
@@ -128,13 +154,16 @@ void TFormMain::appendRunLog(int lane, int number, const QString &timeText)
     if (row >= 0) {
         rider = SortGrid1->Cells(ColName, row);
         horse = SortGrid1->Cells(ColHorse, row);
-    } else {
+    } else if (lane > 0) {
         rider = (lane == 1 ? cbBuhn1 : cbBuhn2)->currentText().trimmed();
     }
-    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
-                         u'\t' + QString::number(lane) + u'\t' +
-                         (number < 0 ? QString() : QString::number(number)) + u'\t' + rider + u'\t' + horse +
-                         u'\t' + timeText + QStringLiteral("\r\n");
+    QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + u'\t' +
+                   (lane > 0 ? QString::number(lane) : QString()) + u'\t' +
+                   (number < 0 ? QString() : QString::number(number)) + u'\t' + rider + u'\t' + horse +
+                   u'\t' + timeText;
+    if (!remark.isEmpty())
+        line += u'\t' + remark;
+    line += QStringLiteral("\r\n");
     QByteArray bytes = toAnsi(line);
     QFile log(runLogPath());
     bool written = log.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
@@ -165,7 +194,7 @@ QString TFormMain::runLogPath() const
 
 void TFormMain::RankProtocol()
 {
-    Results::RankProtocol(*SortGrid1);
+    Results::RankProtocol(*SortGrid1, scoring());
 }
 
 void TFormMain::UpdateProtocolControls()
@@ -182,6 +211,7 @@ void TFormMain::UpdateProtocolControls()
     for (QToolButton *button : {sbSave, sbExcel, sbHTML, sbPrint, sbGramoty})
         button->setEnabled(entries);
     sbCLS->setEnabled(startOk && entries);
+    BitBtnWithColor1->setEnabled(entries && !runOpen);
 }
 
 void TFormMain::AdvanceRiders()
@@ -262,6 +292,45 @@ void TFormMain::AUS1Click()
     SortGrid1->setCells(ColTime, row, QStringLiteral("AUS"));
     SortGrid1->setCells(ColPlace, row, QString());
     RankProtocol();
+}
+
+void TFormMain::LetztenLaufungueltig1Click()
+{
+    const int row = SortGrid1->Row();
+    if (row < 1)
+        return;
+    const int number = startNumber(SortGrid1->Cells(ColNr, row));
+    if (!InvalidateLastRun(*SortGrid1, row, scoring())) {
+        showNotice(QStringLiteral("%1 hat keinen gültigen Lauf, der ungültig werden könnte.")
+                       .arg(SortGrid1->Cells(ColName, row).trimmed()));
+        return;
+    }
+    appendRunLog(0, number, invalidRunText(), QStringLiteral("letzter Lauf ungültig"));
+    RankProtocol();
+    SaveTextProtocol(autoSavePath());
+}
+
+void TFormMain::BitBtnWithColor1Click()
+{
+    if (!BitBtnWithColor1->isEnabled())
+        return;
+    TDlgEintragen dialog(this);
+    QList<TDlgEintragen::Rider> riders;
+    for (const RiderItem &item : riderItems(SortGrid1->Storage())) {
+        if (item.number >= 0)
+            riders.append({item.number, item.text});
+    }
+    const int row = SortGrid1->Row();
+    dialog.setRiders(riders, row >= 1 ? startNumber(SortGrid1->Cells(ColNr, row)) : -1);
+    const int result = execEntryDialog ? execEntryDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return;
+    const QString remark =
+        dialog.Invalid() ? QStringLiteral("von Hand, ungültig") : QStringLiteral("von Hand");
+    recordRun(0, dialog.Number(), dialog.TimeText(), remark);
+    RankProtocol();
+    SaveTextProtocol(autoSavePath());
+    UpdateProtocolControls();
 }
 
 void TFormMain::fillSelectors()
@@ -371,6 +440,7 @@ bool TFormMain::LoadProtocol(const QString &path)
     // write the empty grid over the last good one.
     QString reason;
     QList<QStringList> rows;
+    QStringList header;
     ProtocolFormat::ParseReport report;
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -389,7 +459,7 @@ bool TFormMain::LoadProtocol(const QString &path)
             reason = file.errorString();
         else if (bytes.isEmpty())
             reason = QStringLiteral("Die Datei ist leer.");
-        else if ((rows = ProtocolFormat::parseRows(fromAnsi(bytes), ColumnCount, &report)).isEmpty())
+        else if ((rows = readProtocolRows(fromAnsi(bytes), header, report)).isEmpty())
             reason = QStringLiteral("Sie enthält keinen Eintrag.");
     }
     if (!reason.isEmpty()) {
@@ -399,6 +469,10 @@ bool TFormMain::LoadProtocol(const QString &path)
         return false;
     }
 
+    SortGrid1->setColCount(int(header.size()));
+    SortGrid1->setRows(0, header);
+    if (SortGrid1->SortOptions().SortCol >= SortGrid1->ColCount())
+        SortGrid1->SortOptions().SortCol = ColTime;
     SortGrid1->setRowCount(int(rows.size()) + 1);
     for (qsizetype i = 0; i < rows.size(); ++i)
         SortGrid1->setRows(int(i) + 1, rows[i]);

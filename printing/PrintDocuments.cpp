@@ -1,8 +1,10 @@
 #include "printing/PrintDocuments.h"
 
 #include "controls/MyGrids.h"
+#include "controls/SortCompare.h"
 #include "printing/CertLayout.h"
 #include "protocol/ResultsTable.h"
+#include "protocol/Runs.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -193,18 +195,21 @@ void TProtocolComposer::composeUnfitting()
 QString certificateText(int kind, const CertificatePrintData &data, int row, const QString &ownText)
 {
     const StringGridCells &cells = *data.cells;
-    // A time prints with its unit; no time prints nothing rather than a lone " sek.".
-    auto seconds = [&] {
-        const QString time = cells.Cells(Results::ColTime, row).trimmed();
-        return time.isEmpty() ? QString() : time + QStringLiteral(" sek.");
+    // A time prints with its unit; no valid run prints nothing rather than a lone " sek.".
+    auto seconds = [&](bool mean) {
+        const Results::RunSummary runs = Results::summarizeRow(cells, row, LocaleConverter());
+        if (runs.validRuns == 0)
+            return QString();
+        return (mean ? Results::hundredthsText(runs.meanHundredths) : runs.bestText) +
+               QStringLiteral(" sek.");
     };
     switch (kind) {
     case ckPlatz: return cells.Cells(Results::ColPlace, row);
     case ckMannschaft: return cells.Cells(Results::ColName, row);
     case ckLand: return cells.Cells(Results::ColHorse, row);
     case ckKreis: return cells.Cells(Results::ColTime, row);
-    case ckDurchschnitt:
-    case ckBestzeit: return seconds();
+    case ckDurchschnitt: return seconds(true);
+    case ckBestzeit: return seconds(false);
     case ckDatum: return certDateText(data.date);
     case ckDateiname: return data.protocolName;
     default: return ownText;

@@ -110,6 +110,8 @@ QString page(const StringGridCells &cells, const QString &applicationTitle)
     for (int c = 0; c < 5; ++c)
         lines << QStringLiteral("<td width=") + QLatin1StringView(widths[c]) +
                      QStringLiteral("><font color=#FFFFFF>") + escaped(cells.Cells(c, 0));
+    for (int c = 5; c < cells.ColCount(); ++c) // the runs, when every run is kept
+        lines << QStringLiteral("<td><font color=#FFFFFF>") + escaped(cells.Cells(c, 0));
     lines << QString() << QStringLiteral("</tr></thead>");
 
     for (int r = 1; r < cells.RowCount(); ++r) {

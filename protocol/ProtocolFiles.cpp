@@ -206,6 +206,20 @@ QString textLine(const QStringList &cells)
     return line + LineEnd;
 }
 
+QStringList headerCells(QStringView text, int columns)
+{
+    const QStringView line = text.mid(0, lineLength(text, 0));
+    if (!line.startsWith(u"Nr"))
+        return {};
+    ParseReport ignored;
+    Reader reader(line, columns, ignored);
+    if (line.contains(Tab))
+        return reader.tabRow(line);
+    QStringList cells;
+    reader.csvRow(0, cells);
+    return cells;
+}
+
 QList<QStringList> parseRows(QStringView text, int columns, ParseReport *report)
 {
     ParseReport counts;

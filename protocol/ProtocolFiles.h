@@ -44,4 +44,8 @@ struct ParseReport
 // before the row that would pass MaxRows or MaxText.
 QList<QStringList> parseRows(QStringView text, int columns = ColumnCount, ParseReport *report = nullptr);
 
+// The cells of the text's first line when it is a header (it begins with "Nr"), split as an entry
+// line is; empty otherwise. A protocol's header tells which columns follow "Platz".
+QStringList headerCells(QStringView text, int columns);
+
 } // namespace ProtocolFormat

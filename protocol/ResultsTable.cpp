@@ -2,6 +2,7 @@
 
 #include "controls/MyGrids.h"
 #include "controls/SortGrid.h"
+#include "protocol/Runs.h"
 
 #include <QLocale>
 
@@ -26,6 +27,13 @@ bool isUnranked(const QString &text)
 int sign(double a, double b)
 {
     return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// The order of "Zeit": an invalid run's zero time goes with the rows that have no time.
+double rankKey(QStringView text, const LocaleConverter &converter)
+{
+    const double key = timeKey(text, converter);
+    return key <= 0 ? NoTime : key;
 }
 
 } // namespace
@@ -104,30 +112,38 @@ bool EnterLaneTime(TSortGrid &grid, int number, const QString &timeText)
     return true;
 }
 
-void RankProtocol(TSortGrid &grid)
+void RankProtocol(TSortGrid &grid, Scoring scoring)
 {
     const LocaleConverter converter;
+    const bool bySecondBest = scoring == Scoring::BestRun && runColumnCount(grid.Storage()) > 0;
     QList<int> rows;
     QList<double> keys(grid.RowCount(), NoTime);
+    QList<double> secondKeys(grid.RowCount(), NoTime);
     for (int r = 1; r < grid.RowCount(); ++r) {
         rows.append(r);
-        keys[r] = timeKey(grid.Cells(ColTime, r), converter);
+        keys[r] = rankKey(grid.Cells(ColTime, r), converter);
+        if (bySecondBest)
+            secondKeys[r] = summarizeRuns(runsOfRow(grid.Storage(), r), converter).secondBest;
     }
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        return keys[a] != keys[b] ? keys[a] < keys[b] : secondKeys[a] < secondKeys[b];
+    });
 
     QString previousText;
+    double previousSecond = NoTime;
     int previousPlace = 0;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const int r = rows[i];
         const QString time = grid.Cells(ColTime, r);
-        if (isUnranked(time))
+        if (isUnranked(time) || isInvalidTime(time, converter))
             continue;
         const int position = int(i) + 1;
-        if (time != previousText) {
+        if (time != previousText || secondKeys[r] != previousSecond) {
             previousText = time;
+            previousSecond = secondKeys[r];
             previousPlace = position;
         }
-        grid.setCells(grid.ColCount() - 1, r, QString::number(previousPlace));
+        grid.setCells(ColPlace, r, QString::number(previousPlace));
     }
     grid.SortByColumn(grid.SortOptions().SortCol);
 }
@@ -137,9 +153,9 @@ void installSortStyles(TSortGrid &grid)
     grid.OnGetSortStyle = [](TSortGrid *sender, int col, TSortStyle &style) {
         // One converter per sort: reading the locale for every comparison would be slow.
         auto converter = std::make_shared<const LocaleConverter>();
-        if (col == ColTime) {
+        if (col == ColTime || col >= FirstRunColumn) {
             sender->SortOptions().SortCompare = [converter](const QString &a, const QString &b) {
-                return sign(timeKey(a, *converter), timeKey(b, *converter));
+                return sign(rankKey(a, *converter), rankKey(b, *converter));
             };
             style = ssCustom;
         } else if (col == ColNr || col == ColPlace) {

@@ -44,10 +44,13 @@ int rowOfStartNumber(const StringGridCells &cells, int number);
 // when no row carries it.
 bool EnterLaneTime(TSortGrid &grid, int number, const QString &timeText);
 
+enum class Scoring;
+
 // Places are standard competition ranks by time (1, 2, 2, 4), whatever column the operator sorted
-// by; rows without a time keep their "Platz". The grid is then sorted by the operator's column and
-// direction.
-void RankProtocol(TSortGrid &grid);
+// by; rows without a time, out or with an invalid run keep their "Platz". Scored by the best run,
+// equal times are told apart by the second best run. The grid is then sorted by the operator's
+// column and direction.
+void RankProtocol(TSortGrid &grid, Scoring scoring);
 
 // Answers the grid's question for the comparison of a column.
 void installSortStyles(TSortGrid &grid);

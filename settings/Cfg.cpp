@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -63,7 +64,7 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     , m_settings(settings)
     , m_portMask(portMask)
 {
-    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 319));
+    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 385));
     setFont(windowFont());
 
     // Under each port box sit the lamp of its line and the device behind the port, one low row each.
@@ -134,15 +135,27 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     GroupUrkunde->setGeometry(8, 102, 265, 176);
     createCertificateEditor();
 
+    GroupWertung = new QGroupBox(QStringLiteral("Wertung"), this);
+    GroupWertung->setObjectName(QStringLiteral("GroupWertung"));
+    GroupWertung->setGeometry(8, 282, 265, 62);
+    rbLetzterLauf = new QRadioButton(QStringLiteral("Letzter Lauf zählt"), GroupWertung);
+    rbLetzterLauf->setObjectName(QStringLiteral("rbLetzterLauf"));
+    rbLetzterLauf->move(8, 16);
+    rbBesterLauf = new QRadioButton(QStringLiteral("Bester Lauf zählt"), GroupWertung);
+    rbBesterLauf->setObjectName(QStringLiteral("rbBesterLauf"));
+    rbBesterLauf->move(8, 37);
+    for (QRadioButton *choice : {rbLetzterLauf, rbBesterLauf})
+        choice->resize(choice->sizeHint().width(), 20); // a click beside the text misses it
+
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(8, 286, 75, 25);
+    OKBtn->setGeometry(8, 352, 75, 25);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &TCfgDialog::OKBtnClick);
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(92, 286, 75, 25);
+    CancelBtn->setGeometry(92, 352, 75, 25);
     connect(CancelBtn, &QPushButton::clicked, this, &TCfgDialog::reject);
 
     FormCreate();
@@ -185,6 +198,7 @@ void TCfgDialog::fillFromSettings()
     cbAlg1->setCurrentIndex(m_settings.Alg1);
     cbAlg2->setCurrentIndex(m_settings.Alg2);
     m_savedLayout = m_settings.CertLayout;
+    (m_settings.Wertung == 1 ? rbBesterLauf : rbLetzterLauf)->setChecked(true);
 }
 
 int TCfgDialog::execute()
@@ -195,6 +209,7 @@ int TCfgDialog::execute()
     const int result = exec();
     if (result == mrOk) {
         applyConnection();
+        applyScoring();
         return mrOk;
     }
     restoreLayout();
@@ -220,6 +235,11 @@ void TCfgDialog::applyConnection()
     m_settings.Port2 = 0;
     applyInput(cbPort1, cbAlg1, m_settings.Port1, m_settings.Line1, m_settings.Alg1);
     applyInput(cbPort2, cbAlg2, m_settings.Port2, m_settings.Line2, m_settings.Alg2);
+}
+
+void TCfgDialog::applyScoring()
+{
+    m_settings.Wertung = rbBesterLauf->isChecked() ? 1 : 0;
 }
 
 void TCfgDialog::restoreLayout()

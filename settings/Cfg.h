@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPainter;
 class QPushButton;
+class QRadioButton;
 class TBitBtnWithColor;
 class TLed;
 class TPaperPreview;
@@ -97,6 +98,9 @@ public:
     QLabel *lDevice2 = nullptr;
     TLed *LineLed1 = nullptr; // live state of the chosen line
     TLed *LineLed2 = nullptr;
+    QGroupBox *GroupWertung = nullptr;
+    QRadioButton *rbLetzterLauf = nullptr;
+    QRadioButton *rbBesterLauf = nullptr;
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
 
@@ -145,6 +149,7 @@ public:
 
     void fillFromSettings(); // select the stored choices, keep a copy of the layout
     void applyConnection();  // OK: the chosen ports, lines and modes into the settings
+    void applyScoring();     // OK: the chosen "Wertung" into the settings
     void restoreLayout();    // Cancel: the layout as it was when the dialog was filled
 
     void FormCreate();

@@ -51,6 +51,7 @@ const SettingRow SettingsTable[] = {
     {u"Nadpis", &Settings::CertLayout, Slice::Whole, 0, 9},
     {u"FilterInd", &Settings::FilterInd, Slice::Whole, 2, 10},
     {u"Mode", &Settings::Mode, Slice::Whole, 1, 11},
+    {u"Wertung", &Settings::Wertung, Slice::Whole, 0, 12},
 };
 
 template <class... Ts> struct Overloaded : Ts...

@@ -43,6 +43,7 @@ struct Settings
     QByteArray CertLayout;
     int FilterInd; // save dialog's file type: 1 CSV, 2 HTML, 3 text
     int Mode;      // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
+    int Wertung;   // 0 "Letzter Lauf zählt", 1 "Bester Lauf zählt"; anything else scores as 0
 };
 
 // "\Software\" and the program file's name without folder and extension: renaming the program file

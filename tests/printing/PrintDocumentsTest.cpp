@@ -261,9 +261,13 @@ TEST(ComposeCertificates, OnePagePerRowOfTheRangeInGridOrder)
 
 TEST(ComposeCertificates, FieldTextsByKind)
 {
-    StringGridCells cells = protocol(2);
+    StringGridCells cells = protocol(3);
     cells.setCells(3, 2, QString());
-    const CertificatePrintData data{&cells, QStringLiteral("Stutenprüfung"), QDate(2026, 12, 8), 1, 2};
+    // Rider 3 has every run kept: the best and the mean count only the valid ones.
+    cells.setColCount(8);
+    cells.setRows(0, cells.Rows(0).mid(0, 5) + QStringList{u"1. Lauf"_qs, u"2. Lauf"_qs, u"3. Lauf"_qs});
+    cells.setRows(3, cells.Rows(3).mid(0, 5) + QStringList{u"12,00"_qs, u"0,00"_qs, u"12,35"_qs});
+    const CertificatePrintData data{&cells, QStringLiteral("Stutenprüfung"), QDate(2026, 12, 8), 1, 3};
     struct Case
     {
         int kind, row;
@@ -275,6 +279,9 @@ TEST(ComposeCertificates, FieldTextsByKind)
         {ckBestzeit, 1, QStringLiteral("21,01 sek.")},
         {ckDurchschnitt, 1, QStringLiteral("21,01 sek.")},
         {ckBestzeit, 2, QString()}, // no time: nothing, not a lone " sek."
+        {ckDurchschnitt, 2, QString()},
+        {ckBestzeit, 3, QStringLiteral("12,00 sek.")},
+        {ckDurchschnitt, 3, QStringLiteral("12,18 sek.")},
         {ckDatum, 1, QStringLiteral("08.12.26")},
         {ckDateiname, 1, QStringLiteral("Stutenprüfung")},
         {ckFirstLine + 3, 1, QStringLiteral("own")},

@@ -1,5 +1,6 @@
 #include "protocol/ResultsTable.h"
 #include "controls/SortGrid.h"
+#include "protocol/Runs.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -59,12 +60,12 @@ TEST_F(ResultsTableTest, EqualTimesShareAPlaceAndTheNextTakesItsPosition)
     load({entry(1, QStringLiteral("A"), QStringLiteral("12,34")),
           entry(2, QStringLiteral("B"), QStringLiteral("11,05")),
           entry(3, QStringLiteral("C"), QStringLiteral("12,34")), entry(4, QStringLiteral("D"))});
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(column(ColNr), QStringList({u"2"_qs, u"1"_qs, u"3"_qs, u"4"_qs}));
     EXPECT_EQ(column(ColPlace), QStringList({u"1"_qs, u"2"_qs, u"2"_qs, u""_qs}));
 
     ASSERT_TRUE(EnterLaneTime(grid, 4, QStringLiteral("13,00")));
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(placeOf(4), u"4"_qs);
 }
 
@@ -74,13 +75,13 @@ TEST_F(ResultsTableTest, OutAndUntimedRowsTakeNoPlaceAndStayBelow)
           entry(3, QStringLiteral("C"), QStringLiteral("11,00")),
           entry(4, QStringLiteral("D"), QStringLiteral("  ")),
           entry(5, QStringLiteral("E"), QStringLiteral("12,00"))});
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(placeOf(1), u"1"_qs);
     // The rider with place 1 is out: the place empties, the others move up.
     const int row = rowOfStartNumber(grid.Storage(), 1);
     grid.setCells(ColTime, row, QStringLiteral("AUS"));
     grid.setCells(ColPlace, row, QString());
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(column(ColNr), QStringList({u"3"_qs, u"5"_qs, u"1"_qs, u"2"_qs, u"4"_qs}));
     EXPECT_EQ(column(ColPlace), QStringList({u"1"_qs, u"2"_qs, u""_qs, u""_qs, u""_qs}));
 }
@@ -91,19 +92,19 @@ TEST_F(ResultsTableTest, PlacesAreRanksByTimeWhateverColumnTheOperatorSorted)
           entry(2, QStringLiteral("anna"), QStringLiteral("12,00")),
           entry(10, QStringLiteral("Bernd"), QStringLiteral("10,00"))});
     grid.SortOptions().SortCol = ColName;
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(column(ColName), QStringList({u"anna"_qs, u"Bernd"_qs, u"Zoë"_qs}));
     EXPECT_EQ(column(ColPlace), QStringList({u"3"_qs, u"2"_qs, u"1"_qs}));
 
     // A time for a rider reaches the rider's row whatever the order on screen.
     ASSERT_TRUE(EnterLaneTime(grid, 2, QStringLiteral("9,00")));
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(column(ColPlace), QStringList({u"1"_qs, u"3"_qs, u"2"_qs}));
 
     // "Nr." and "Platz" sort as numbers, descending too.
     grid.SortOptions().SortCol = ColNr;
     grid.SortOptions().SortDirection = sdDescending;
-    RankProtocol(grid);
+    RankProtocol(grid, Scoring::LastRun);
     EXPECT_EQ(column(ColNr), QStringList({u"10"_qs, u"2"_qs, u"1"_qs}));
 }
 

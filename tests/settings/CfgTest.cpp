@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -164,9 +165,11 @@ TEST(TCfgDialog, OkAppliesTheChoice)
         choose(dialog.cbAlg1, u"Wechseln"_qs);
         choose(dialog.cbPort2, u"COM1 /7,8"_qs);
         choose(dialog.cbAlg2, u"Aus"_qs);
+        QTest::mouseClick(dialog.rbBesterLauf, Qt::LeftButton);
         QTest::keyClick(dialog.cbAlg2, Qt::Key_Return); // Enter presses the default button
     });
     EXPECT_EQ(dialog.execute(), 1);
+    EXPECT_EQ(settings.Wertung, 1);
     EXPECT_EQ(settings.Port1, 1);
     EXPECT_EQ(settings.Line1, 0);
     EXPECT_EQ(settings.Alg1, 2);
@@ -206,6 +209,7 @@ TEST(TCfgDialog, CancelKeepsTheConnectionAndRestoresTheLayout)
         QTimer::singleShot(0, &dialog, [&, leave] {
             choose(dialog.cbPort1, u"COM1 /7,8"_qs);
             choose(dialog.cbAlg1, u"Ein"_qs);
+            QTest::mouseClick(dialog.rbBesterLauf, Qt::LeftButton);
             settings.CertLayout[0] = 0; // the layout editor works on the settings in memory
             settings.CertLayout[CertLayoutSize - 1] = 9;
             leave();
@@ -218,6 +222,7 @@ TEST(TCfgDialog, CancelKeepsTheConnectionAndRestoresTheLayout)
     EXPECT_EQ(settings.Port1, 3);
     EXPECT_EQ(settings.Line1, 0);
     EXPECT_EQ(settings.Alg1, 1);
+    EXPECT_EQ(settings.Wertung, 0);
     EXPECT_EQ(settings.CertLayout, before.CertLayout);
 
     // OK keeps the layout edits.

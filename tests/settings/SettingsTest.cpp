@@ -64,7 +64,7 @@ protected:
 void expectInitial(const Settings &s, int firstNotRead)
 {
     // Index in load order: Port1, Port2, Line1, Line2, Alg1, Alg2, Left, Top, Width, Height, Nadpis,
-    // FilterInd, Mode. Values from firstNotRead on must hold their initial values.
+    // FilterInd, Mode, Wertung. Values from firstNotRead on must hold their initial values.
     const Settings initial;
     const bool same[] = {s.Port1 == initial.Port1,
                          s.Port2 == initial.Port2,
@@ -78,7 +78,8 @@ void expectInitial(const Settings &s, int firstNotRead)
                          s.Height == initial.Height,
                          s.CertLayout == initial.CertLayout,
                          s.FilterInd == initial.FilterInd,
-                         s.Mode == initial.Mode};
+                         s.Mode == initial.Mode,
+                         s.Wertung == initial.Wertung};
     for (int i = firstNotRead; i < int(std::size(same)); ++i)
         EXPECT_TRUE(same[i]) << "value " << i << " in load order was read after a failed read";
 }
@@ -100,6 +101,7 @@ TEST_F(SettingsStore, FirstStartKeepsInitialValuesAndCreatesNothing)
     EXPECT_EQ(s.CertLayout, QByteArray(CertLayoutSize, '\0'));
     EXPECT_EQ(s.FilterInd, 2); // HTML
     EXPECT_EQ(s.Mode, 1);      // "Passrennen"
+    EXPECT_EQ(s.Wertung, 0);   // "Letzter Lauf zählt"
     EXPECT_FALSE(QFile::exists(path));
 }
 
@@ -119,6 +121,7 @@ TEST_F(SettingsStore, RoundTripThroughAFreshFile)
     s.CertLayout = pattern(CertLayoutSize);
     s.FilterInd = 3;
     s.Mode = 0;
+    s.Wertung = 1;
     {
         SettingsFile file(path);
         EXPECT_EQ(writeSettings(s, file), QString());
@@ -149,6 +152,7 @@ TEST_F(SettingsStore, RoundTripThroughAFreshFile)
     EXPECT_EQ(back.CertLayout, pattern(CertLayoutSize));
     EXPECT_EQ(back.FilterInd, 3);
     EXPECT_EQ(back.Mode, 0);
+    EXPECT_EQ(back.Wertung, 1);
 }
 
 TEST_F(SettingsStore, PortValuesCarryPortAndLine)

@@ -1,0 +1,105 @@
+#include "settings/DlgEintragen.h"
+
+#include "controls/WindowStyle.h"
+#include "protocol/Runs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TDlgEintragen::TDlgEintragen(QWidget *parent)
+    : QDialog(parent, FixedDialogFlags)
+{
+    setUpFixedDialog(*this, QStringLiteral("DlgEintragen"), QStringLiteral("Zeit eintragen"),
+                     QSize(320, 150));
+    setFont(windowFont());
+
+    auto *riderLabel = new QLabel(QStringLiteral("Reiter:"), this);
+    riderLabel->setGeometry(8, 10, 50, 22);
+    cbReiter = new QComboBox(this);
+    cbReiter->setObjectName(QStringLiteral("cbReiter"));
+    cbReiter->setGeometry(60, 10, 252, 22);
+
+    auto *timeLabel = new QLabel(QStringLiteral("Zeit:"), this);
+    timeLabel->setGeometry(8, 40, 50, 22);
+    edZeit = new QLineEdit(this);
+    edZeit->setObjectName(QStringLiteral("edZeit"));
+    edZeit->setGeometry(60, 40, 80, 22);
+    edZeit->setMaxLength(16);
+    edZeit->setPlaceholderText(Results::hundredthsText(1234));
+    timeLabel->setBuddy(edZeit);
+
+    cbUngueltig = new QCheckBox(QStringLiteral("ungültig"), this);
+    cbUngueltig->setObjectName(QStringLiteral("cbUngueltig"));
+    cbUngueltig->move(156, 40);
+    cbUngueltig->resize(cbUngueltig->sizeHint().width(), 22); // a click beside the text misses it
+    connect(cbUngueltig, &QCheckBox::toggled, this, [this](bool invalid) {
+        edZeit->setEnabled(!invalid);
+        lbFehler->clear();
+    });
+
+    lbFehler = new QLabel(this);
+    lbFehler->setObjectName(QStringLiteral("lbFehler"));
+    lbFehler->setGeometry(8, 68, 304, 40);
+    lbFehler->setWordWrap(true);
+    lbFehler->setTextFormat(Qt::PlainText);
+    lbFehler->setStyleSheet(QStringLiteral("color: #C00000"));
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(8, 116, 75, 25);
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, &TDlgEintragen::OKBtnClick);
+
+    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(92, 116, 75, 25);
+    connect(CancelBtn, &QPushButton::clicked, this, &TDlgEintragen::reject);
+}
+
+void TDlgEintragen::setRiders(const QList<Rider> &riders, int selected)
+{
+    cbReiter->clear();
+    for (const Rider &rider : riders)
+        cbReiter->addItem(rider.text, rider.number);
+    cbReiter->setCurrentIndex(selected < 0 ? -1 : cbReiter->findData(selected));
+    edZeit->clear();
+    cbUngueltig->setChecked(false);
+    lbFehler->clear();
+    edZeit->setFocus();
+}
+
+int TDlgEintragen::Number() const
+{
+    bool ok = false;
+    const int number = cbReiter->currentData().toInt(&ok);
+    return cbReiter->currentIndex() >= 0 && ok ? number : -1;
+}
+
+QString TDlgEintragen::TimeText() const
+{
+    return Invalid() ? Results::invalidRunText() : edZeit->text().trimmed();
+}
+
+bool TDlgEintragen::Invalid() const
+{
+    return cbUngueltig->isChecked();
+}
+
+void TDlgEintragen::OKBtnClick()
+{
+    if (Number() < 0) {
+        lbFehler->setText(QStringLiteral("Bitte einen Reiter wählen."));
+        cbReiter->setFocus();
+    } else if (!Invalid() && !Results::isTimeText(edZeit->text())) {
+        lbFehler->setText(
+            QStringLiteral("„%1“ ist keine Zeit. Bitte wie %2 eingeben, oder „ungültig“ wählen.")
+                .arg(edZeit->text(), Results::hundredthsText(1234)));
+        edZeit->setFocus();
+        edZeit->selectAll();
+    } else {
+        accept();
+    }
+}

@@ -1,0 +1,64 @@
+#include "settings/DlgEintragen.h"
+#include "tests/TestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct EntryCase
+{
+    const char *typed;
+    bool invalid;
+    bool accepted;
+    const char *time; // what the box hands on when accepted
+};
+
+// Times as the program writes them pass; anything else is refused unless the run is invalid.
+const EntryCase EntryCases[] = {
+    {"12,34", false, true, "12,34"}, {" 9,05 ", false, true, "9,05"}, {"1234,00", false, true, "1234,00"},
+    {"12.34", false, false, ""},     {"12,3", false, false, ""},      {"12,345", false, false, ""},
+    {"12", false, false, ""},        {",34", false, false, ""},       {"0,00", false, false, ""},
+    {"-1,00", false, false, ""},     {"1e1,00", false, false, ""},    {"", false, false, ""},
+    {"12345,00", false, false, ""},  {"", true, true, "0,00"},        {"Unsinn", true, true, "0,00"},
+};
+
+} // namespace
+
+TEST(TDlgEintragen, TakesOnlyTimesWrittenAsTheProgramWritesThem)
+{
+    TDlgEintragen box;
+    box.show();
+    for (const EntryCase &c : EntryCases) {
+        SCOPED_TRACE(c.typed);
+        box.setRiders({{3, u" 3 Maria"_qs}, {7, u" 7 Jörg"_qs}}, 7);
+        box.setResult(0);
+        QTest::keyClicks(box.edZeit, QString::fromUtf8(c.typed));
+        if (c.invalid)
+            QTest::mouseClick(box.cbUngueltig, Qt::LeftButton);
+        QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+        EXPECT_EQ(box.result() == QDialog::Accepted, c.accepted);
+        EXPECT_EQ(box.lbFehler->text().isEmpty(), c.accepted) << box.lbFehler->text().toStdString();
+        if (c.accepted) {
+            EXPECT_EQ(box.Number(), 7);
+            EXPECT_EQ(box.TimeText(), QString::fromUtf8(c.time));
+        }
+    }
+}
+
+TEST(TDlgEintragen, AsksForARiderWhenNoneIsChosen)
+{
+    TDlgEintragen box;
+    box.show();
+    box.setRiders({{3, u" 3 Maria"_qs}}, -1);
+    QTest::keyClicks(box.edZeit, u"12,34"_qs);
+    QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+    EXPECT_NE(box.result(), QDialog::Accepted);
+    EXPECT_EQ(box.lbFehler->text(), u"Bitte einen Reiter wählen."_qs);
+}

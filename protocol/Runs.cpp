@@ -100,7 +100,7 @@ RunSummary summarizeRuns(const QStringList &runs, const LocaleConverter &convert
         }
     }
     if (summary.validRuns > 0)
-        summary.meanHundredths = (2 * sum + summary.validRuns) / (2 * summary.validRuns); // rounded
+        summary.meanHundredths = (2 * sum + summary.validRuns) / (2 * qint64(summary.validRuns)); // rounded
     return summary;
 }
 

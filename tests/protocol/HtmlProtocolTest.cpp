@@ -84,6 +84,17 @@ TEST_F(HtmlProtocolTest, CellsKeepTheirColumnsAndOnlyTheFirstCommaTurns)
                            u"<td>&nbsp;<td>12.5,0&nbsp;<td> &nbsp;</tr>"_qs}));
 }
 
+TEST_F(HtmlProtocolTest, RunColumnsGetTheirCaptionsAndCells)
+{
+    grid.setColCount(ColumnCount + 1);
+    grid.setCells(ColumnCount, 0, u"1. Lauf"_qs);
+    load({{u"1"_qs, u"A"_qs, u"B"_qs, u"12,50"_qs, u"1"_qs, u"12,50"_qs}});
+    const QString page = HtmlProtocol::page(grid.Storage(), QStringLiteral("Ombrel"));
+    EXPECT_TRUE(
+        page.contains(u"<td width=5%><font color=#FFFFFF>Platz\r\n<td><font color=#FFFFFF>1. Lauf\r\n"_qs));
+    EXPECT_TRUE(tableRows().constFirst().endsWith(u"<td>1&nbsp;<td>12.50&nbsp;</tr>"_qs));
+}
+
 TEST_F(HtmlProtocolTest, MarkupInCellsAndTitleIsEscaped)
 {
     load({{u"1"_qs, u"<script>alert(1)</script>"_qs, u"Tom & \"Jerry\""_qs, u"9,05"_qs, u"1"_qs}});

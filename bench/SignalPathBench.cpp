@@ -1,11 +1,11 @@
 // Time stamps of START and STOPP as the program takes them, against the moment of the edge or key.
 //
 // Line cases: a thread of its own makes the edges on the scripted device (START on DSR, STOPP on CTS of
-// one port); the port's wait thread stamps them and hands them to the main thread, which sits in its
-// event loop, idle or kept busy for 200 ms by a posted task while the edges come. Isolated edges lie
-// 100 to 150 ms apart, at random, as real edges keep no step with the wait thread's guard timer; a
-// close pair puts STOPP 3 ms after START. Keyboard case: keys carrying their event time
-// (as X11 or Wayland deliver them) reach the window's shortcuts while the main thread is busy.
+// one port, delivered on one CPU as an interrupt is); the port's wait thread stamps them and hands them to
+// the main thread, which sits in its event loop, idle or kept busy for 200 ms by a posted task while the
+// edges come. Isolated edges lie 100 to 150 ms apart, at random, as real edges keep no step with the wait
+// thread's guard timer; a close pair puts STOPP 3 ms after START. Keyboard case: keys carrying their event
+// time (as X11 or Wayland deliver them) reach the window's shortcuts while the main thread is busy.
 //
 // Reported in microseconds: median, p90, p99 and max of the stamp error (stamp minus edge) and of the
 // lane-time error; the edges only a guard found; rounds whose two edges were read together; and,
@@ -63,6 +63,17 @@ void likeHardware()
     sched_param param = {};
     param.sched_priority = sched_get_priority_min(SCHED_FIFO);
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
+// The CPU the line edges are delivered on, as a serial port's interrupt is delivered on one CPU.
+constexpr int InterruptCpu = 0;
+
+void onInterruptCpu()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(InterruptCpu, &set);
+    pthread_setaffinity_np(pthread_self(), sizeof set, &set);
 }
 
 void sleepMs(int ms)
@@ -136,6 +147,7 @@ struct LinePath
         port = std::make_unique<TComPort>(nullptr, std::move(device));
         applyLineInputDesign(*port, 1);
         port->setPort(3);
+        fake->setInterruptCpu(InterruptCpu);
         const auto comPort1DSR = [this](TComPort *sender) {
             const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
                                                         sender->ModemStatus(), settings, state);
@@ -198,6 +210,7 @@ void BM_LineEdges(benchmark::State &state, int gapMs, bool busy)
         QEventLoop loop;
         std::thread edges([&] {
             likeHardware();
+            onInterruptCpu();
             for (int r = 0; r < n; ++r) {
                 if (busy)
                     postBusyTask(busyStarted);
@@ -238,6 +251,7 @@ void BM_LineEdges(benchmark::State &state, int gapMs, bool busy)
     state.counters["merged"] = merged;
     state.counters["guard_finds"] = path.port->GuardFinds() - guardBefore;
     state.counters["realtime"] = realtime ? 1 : 0;
+    state.counters["wait_cpu"] = path.port->WaitCpu();
     state.counters["threads_added"] = threadsAdded;
     path.port->Close();
 }

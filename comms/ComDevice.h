@@ -60,6 +60,11 @@ public:
     // ENOTTY or EINVAL where the driver keeps no counters.
     virtual int readCounters(ComCounters &counters) = 0;
     virtual int setOutputs(bool dtr, bool rts) = 0;
+
+    // The one CPU that takes the device's interrupts, -1 when unknown or spread over several. A wait
+    // thread on that CPU is woken without a cross-CPU wake-up, which costs a VM a good part of a
+    // millisecond now and then.
+    virtual int interruptCpu() const { return -1; }
 };
 
 using ComDeviceFactory = std::function<std::unique_ptr<ComDevice>()>;

@@ -16,6 +16,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -241,6 +242,7 @@ void TComThread::Execute()
         request = realtimeRequest();
     }
     m_port->m_realtime.store((request ? request() : requestFifoScheduling()) == 0);
+    followInterrupt();
 
     // The modem-status wait only sees edges after it started. The counters are read the moment
     // before it, so an edge after the last change is found there; one that falls between that look
@@ -258,6 +260,7 @@ void TComThread::Execute()
         if (m_device->handle() < 0) {
             if (!reopen(base))
                 continue;
+            followInterrupt(); // a device plugged in again may sit behind another controller
             polling = false;
         }
         quint64 stamp = 0;
@@ -311,6 +314,25 @@ void TComThread::Execute()
         }
     }
     m_finished.store(true);
+}
+
+// A real-time wait thread moves to the CPU that takes the device's interrupts, so the edge wakes it
+// there. A thread at normal priority stays free to run wherever there is room.
+void TComThread::followInterrupt()
+{
+    const int cpu = m_port->m_realtime.load() ? m_device->interruptCpu() : -1;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (cpu >= 0 && cpu < CPU_SETSIZE) {
+        CPU_SET(cpu, &set);
+    } else {
+        if (m_port->m_waitCpu.load() < 0)
+            return;
+        if (sched_getaffinity(getpid(), sizeof set, &set) != 0) // the main thread's set, as before
+            return;
+    }
+    const bool kept = pthread_setaffinity_np(pthread_self(), sizeof set, &set) == 0;
+    m_port->m_waitCpu.store(kept && cpu >= 0 && cpu < CPU_SETSIZE ? cpu : -1);
 }
 
 // Whether a watched line's transition counter moved since the baseline: an edge the wait would miss.

@@ -166,6 +166,7 @@ private:
     bool sample(Baseline &base, quint64 stamp, bool &posted);
     void lose(Baseline &base);
     bool reopen(Baseline &base);
+    void followInterrupt();
     void sleepFor(int ms);
     void post(const ComEvent &event);
 
@@ -251,6 +252,9 @@ public:
     bool Realtime() const { return m_realtime.load(); }
     // Changes the kernel's wait did not report, found by the look before the wait or a guard's knock.
     int GuardFinds() const { return m_guardFinds.load(); }
+    // The CPU the real-time wait thread keeps to, the one that takes the device's interrupts; -1 when
+    // it runs wherever the scheduler puts it.
+    int WaitCpu() const { return m_waitCpu.load(); }
 
 signals:
     // One per watched event, in this order for one wait. Only the line events can occur: the ports
@@ -312,5 +316,6 @@ private:
     std::atomic<quint32> m_liveStatus{NoLiveStatus};
     std::atomic<bool> m_realtime{false};
     std::atomic<int> m_guardFinds{0};
+    std::atomic<int> m_waitCpu{-1};
     static constexpr quint32 NoLiveStatus = 0x80000000u;
 };

@@ -1,7 +1,10 @@
 #include "comms/LinuxComDevice.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -109,7 +112,62 @@ int LinuxComDevice::open(const QString &path)
         return error;
     }
     m_fd = fd;
+    m_path = path;
     return 0;
+}
+
+int LinuxComDevice::interruptCpu() const
+{
+    return interruptCpuOf(QFileInfo(QFileInfo(m_path).canonicalFilePath()).fileName());
+}
+
+namespace {
+
+QByteArray readSmall(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(256).trimmed() : QByteArray();
+}
+
+// The interrupt a sysfs device directory names: its first MSI vector, else its "irq" file (which
+// names the unused legacy line of a PCI device that has MSI vectors).
+int irqOfDevice(const QDir &device)
+{
+    QStringList vectors = QDir(device.filePath(QStringLiteral("msi_irqs"))).entryList(QDir::Files);
+    std::sort(vectors.begin(), vectors.end(),
+              [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+    if (!vectors.isEmpty())
+        return vectors.constFirst().toInt();
+    bool ok = false;
+    const int irq = readSmall(device.filePath(QStringLiteral("irq"))).toInt(&ok);
+    return ok && irq > 0 ? irq : -1;
+}
+
+} // namespace
+
+int interruptCpuOf(const QString &name, const QString &sysRoot, const QString &procRoot)
+{
+    if (name.isEmpty() || name.contains(u'/'))
+        return -1;
+    const QString device =
+        QFileInfo(sysRoot + QStringLiteral("/class/tty/") + name + QStringLiteral("/device"))
+            .canonicalFilePath();
+    int irq = -1;
+    if (QFile::exists(sysRoot + QStringLiteral("/class/tty/") + name + QStringLiteral("/irq")))
+        irq = irqOfDevice(QDir(sysRoot + QStringLiteral("/class/tty/") + name));
+    const QString top = QFileInfo(sysRoot + QStringLiteral("/devices")).canonicalFilePath();
+    for (QString dir = device; irq <= 0 && !dir.isEmpty() && dir.startsWith(top + u'/');
+         dir = QFileInfo(dir).absolutePath())
+        irq = irqOfDevice(QDir(dir));
+    if (irq <= 0)
+        return -1;
+    const QString affinity = procRoot + QStringLiteral("/irq/%1/").arg(irq);
+    QByteArray cpus = readSmall(affinity + QStringLiteral("effective_affinity_list"));
+    if (cpus.isEmpty())
+        cpus = readSmall(affinity + QStringLiteral("smp_affinity_list"));
+    bool ok = false;
+    const int cpu = cpus.toInt(&ok); // "0-3" or "0,2" do not read as one number
+    return ok && cpu >= 0 ? cpu : -1;
 }
 
 int LinuxComDevice::configure(const ComSettings &settings)

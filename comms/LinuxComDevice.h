@@ -2,6 +2,8 @@
 
 #include "comms/ComDevice.h"
 
+#include <QString>
+
 #include <atomic>
 
 // A serial device through termios and ioctl. The descriptor belongs to the wait thread while it runs;
@@ -23,8 +25,16 @@ public:
     int readLines(int &lines) override;
     int readCounters(ComCounters &counters) override;
     int setOutputs(bool dtr, bool rts) override;
+    int interruptCpu() const override;
 
 private:
+    QString m_path;
     // Read by the main thread for Handle() while the wait thread may close and reopen.
     std::atomic<int> m_fd{-1};
 };
+
+// The CPU that takes the interrupts of the tty device `name` ("ttyS0", "ttyUSB0"): the device's own
+// "irq", or the first one up its sysfs path (a USB adapter's host controller, by its MSI vectors),
+// read from that interrupt's effective affinity. -1 unless that is exactly one CPU.
+int interruptCpuOf(const QString &name, const QString &sysRoot = QStringLiteral("/sys"),
+                   const QString &procRoot = QStringLiteral("/proc"));

@@ -121,6 +121,7 @@ TEST_F(ComPortTest, ASecondEdgeThreeMillisecondsLaterWakesTheWaitAtItsOwnTime)
     EXPECT_EQ(seen[1].event, EV_CTS);
 }
 
+// Granted real time, the wait thread keeps to the CPU of the device's interrupts.
 TEST_F(ComPortTest, RealtimeSchedulingIsAskedForAndARefusalGoesUnnoticed)
 {
     const struct
@@ -136,11 +137,13 @@ TEST_F(ComPortTest, RealtimeSchedulingIsAskedForAndARefusalGoesUnnoticed)
             ++asked;
             return c.answer;
         });
+        fake->setInterruptCpu(0);
         openAndWait();
         fake->setLines(c.lines);
         ASSERT_TRUE(waitSeen(++events));
         EXPECT_EQ(asked.load(), 1);
         EXPECT_EQ(port->Realtime(), c.answer == 0);
+        EXPECT_EQ(port->WaitCpu(), c.answer == 0 ? 0 : -1);
         EXPECT_TRUE(port->Online());
         EXPECT_EQ(opened, int(events));
         port->Close();

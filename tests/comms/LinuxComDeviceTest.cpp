@@ -3,7 +3,11 @@
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -210,3 +214,47 @@ TEST(ComLoopback, RealPortReportsItsOwnOutputs)
 }
 
 } // namespace
+
+// A sysfs and procfs tree as the kernel lays it out for an on-board port and two USB adapters.
+TEST(InterruptCpu, FollowsTheDeviceToItsInterruptAndItsOneCpu)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString sys = root.filePath(QStringLiteral("sys"));
+    const QString proc = root.filePath(QStringLiteral("proc"));
+    auto write = [](const QString &path, const QByteArray &text) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text + '\n');
+    };
+    auto link = [&](const QString &name, const QString &target) {
+        QDir().mkpath(sys + QStringLiteral("/class/tty/") + name);
+        QDir().mkpath(sys + QStringLiteral("/devices/") + target);
+        ASSERT_TRUE(QFile::link(sys + QStringLiteral("/devices/") + target,
+                                sys + QStringLiteral("/class/tty/") + name + QStringLiteral("/device")));
+    };
+    // The on-board port names its own line.
+    QDir().mkpath(sys + QStringLiteral("/class/tty/ttyS0"));
+    write(sys + QStringLiteral("/class/tty/ttyS0/irq"), "4");
+    write(proc + QStringLiteral("/irq/4/effective_affinity_list"), "1");
+    // An adapter behind a host controller with MSI vectors; its legacy "irq" is not the one used.
+    const QString xhci = QStringLiteral("pci0000:00/0000:00:14.0");
+    link(QStringLiteral("ttyUSB0"), xhci + QStringLiteral("/usb1/1-2/1-2:1.0/ttyUSB0"));
+    write(sys + QStringLiteral("/devices/") + xhci + QStringLiteral("/irq"), "16");
+    write(sys + QStringLiteral("/devices/") + xhci + QStringLiteral("/msi_irqs/130"), "msix");
+    write(sys + QStringLiteral("/devices/") + xhci + QStringLiteral("/msi_irqs/128"), "msix");
+    write(proc + QStringLiteral("/irq/128/effective_affinity_list"), "0");
+    // One whose interrupt may go to either CPU.
+    link(QStringLiteral("ttyACM0"), QStringLiteral("pci0000:00/0000:00:15.0/usb2/2-1/2-1:1.0/tty/ttyACM0"));
+    write(sys + QStringLiteral("/devices/pci0000:00/0000:00:15.0/irq"), "17");
+    write(proc + QStringLiteral("/irq/17/smp_affinity_list"), "0-1");
+
+    const struct
+    {
+        const char *name;
+        int cpu;
+    } cases[] = {{"ttyS0", 1}, {"ttyUSB0", 0}, {"ttyACM0", -1}, {"ttyS7", -1}, {"../ttyS0", -1}};
+    for (const auto &c : cases)
+        EXPECT_EQ(interruptCpuOf(QString::fromLatin1(c.name), sys, proc), c.cpu) << c.name;
+}

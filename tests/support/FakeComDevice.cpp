@@ -339,3 +339,15 @@ int FakeComDevice::setOutputs(bool dtr, bool rts)
     m_outputs = (dtr ? TIOCM_DTR : 0) | (rts ? TIOCM_RTS : 0);
     return 0;
 }
+
+void FakeComDevice::setInterruptCpu(int cpu)
+{
+    std::lock_guard lock(m_mutex);
+    m_interruptCpu = cpu;
+}
+
+int FakeComDevice::interruptCpu() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_interruptCpu;
+}

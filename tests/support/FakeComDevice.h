@@ -30,6 +30,7 @@ public:
     void setCountersSupported(bool on); // false: no transition counters
     void setOpenError(int error);
     void setConfigureError(int error);
+    void setInterruptCpu(int cpu); // the CPU the device's interrupts are said to arrive on
     // Runs once, inside the next readLines after the level was taken: an edge during the hand-over.
     void onNextReadLines(std::function<void()> action);
 
@@ -60,6 +61,7 @@ public:
     int readLines(int &lines) override;
     int readCounters(ComCounters &counters) override;
     int setOutputs(bool dtr, bool rts) override;
+    int interruptCpu() const override;
 
 private:
     void wake();
@@ -77,6 +79,7 @@ private:
     std::deque<int> m_waitErrors;
     std::function<void()> m_onReadLines;
     int m_lines = 0;
+    int m_interruptCpu = -1;
     ComCounters m_counters;
     int m_outputs = 0;
     ComSettings m_settings;

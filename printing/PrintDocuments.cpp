@@ -81,16 +81,23 @@ void TProtocolComposer::MeasureColumns()
     for (int c = 0; c < m_colCount; ++c) {
         int widest = 0;
         for (int r = 0; r < cells.RowCount(); ++r)
-            widest = qMax(widest, textWidth(cells.Cells(c, r)) + 10);
+            widest = qMax(widest, textWidth(columnText(c, r)) + 10);
         ColumnX[c + 1] = ColumnX[c] + widest;
     }
 }
 
-void TProtocolComposer::drawColumn(int col, int row, int y)
+// A horse prints after a blank; the column is measured with it, so the name stays inside.
+QString TProtocolComposer::columnText(int col, int row) const
 {
     QString text = m_data->cells->Cells(col, row);
     if (row > 0 && col == Results::ColHorse)
         text.prepend(u' ');
+    return text;
+}
+
+void TProtocolComposer::drawColumn(int col, int row, int y)
+{
+    const QString text = columnText(col, row);
     const int x =
         rightAligned(col) ? ColumnX[col + 1] - CellInset - textWidth(text) : ColumnX[col] + CellInset;
     drawText(x, y, text);

@@ -51,6 +51,7 @@ public:
 private:
     void MeasureColumns();
     void DrawProtocolPageFrame();
+    QString columnText(int col, int row) const;
     void drawColumn(int col, int row, int y);
     void drawText(int x, int y, const QString &text);
     void setFont(const QString &name, int size, bool bold);

@@ -51,8 +51,9 @@ TEST(ComposeProtocol, ChoosesTheLargestTableFontThatStaysWithinFiveUnitsOfTheRig
 {
     const StringGridCells cells = protocol(3, QStringLiteral("Alexandra Zimmermann-Oberhuber"));
     Composed c(cells);
-    // Widest texts per column: "Nr.", the name, "Pferd 3" (7), "22,03" (5), "Platz" (5).
-    const int widest[] = {3, 30, 7, 5, 5};
+    // Widest texts per column: "Nr.", the name, " Pferd 3" (8: a horse prints after a blank),
+    // "22,03" (5), "Platz" (5).
+    const int widest[] = {3, 30, 8, 5, 5};
     auto tableRight = [&](int size) {
         qreal x = R.left();
         for (int chars : widest)

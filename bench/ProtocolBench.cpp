@@ -24,14 +24,14 @@ QString writeStartList(const QTemporaryDir &dir, int entries, int runs = 0)
     for (int r = 1; r <= runs; ++r)
         bytes += QByteArray::number(r) + ". Lauf\t";
     bytes += "\r\n";
-    auto time = [](int seed) {
-        return QByteArray::number(20 + seed % 40) + "," + QByteArray::number(10 + seed % 89);
+    auto timeOf = [](int n) {
+        return QByteArray::number(20 + n % 40) + "," + QByteArray::number(10 + n % 89);
     };
     for (int i = 1; i <= entries; ++i) {
         bytes += QByteArray::number(i) + "\tReiterin M\xfcller " + QByteArray::number(i * 7919 % 10007) +
-                 "\tPferd vom Hof " + QByteArray::number(i % 97) + "\t" + (i % 3 ? time(i) : " ") + "\t \t";
+                 "\tPferd vom Hof " + QByteArray::number(i % 97) + "\t" + (i % 3 ? timeOf(i) : " ") + "\t \t";
         for (int r = 1; r <= runs; ++r)
-            bytes += time(i * 31 + r * 17) + "\t";
+            bytes += timeOf(i * 31 + r * 17) + "\t";
         bytes += "\r\n";
     }
     QString path = dir.filePath(QStringLiteral("start-%1-%2.txt").arg(entries).arg(runs));
@@ -58,6 +58,22 @@ struct Fixture
     QTemporaryDir dir;
     quint32 ticks = 1000;
 };
+
+// Runs of one lane in the pace test mode, timing only the lane stop that ends each: time entered,
+// protocol ranked and saved, time logged. Each RESET moves on to the next riders.
+void endRuns(benchmark::State &state, Fixture &fixture, TFormMain &form)
+{
+    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
+    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
+    for (auto _ : state) {
+        state.PauseTiming();
+        item("mReset")->trigger(); // after the first run
+        item("mStart")->trigger();
+        fixture.ticks += 12345;
+        state.ResumeTiming();
+        item("mSTOP1")->trigger();
+    }
+}
 
 // Loads a start list through the open dialog, as the operator does.
 void load(TFormMain &form, const QString &path)
@@ -91,16 +107,7 @@ void BM_EndOfRun(benchmark::State &state)
     const QString path = writeStartList(fixture.dir, int(state.range(0)));
     TFormMain form;
     load(form, path);
-    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
-    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
-    for (auto _ : state) {
-        state.PauseTiming();
-        item("mReset")->trigger(); // after the first run
-        item("mStart")->trigger();
-        fixture.ticks += 12345;
-        state.ResumeTiming();
-        item("mSTOP1")->trigger();
-    }
+    endRuns(state, fixture, form);
 }
 BENCHMARK(BM_EndOfRun)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
@@ -113,16 +120,7 @@ void BM_EndOfRunBestRun(benchmark::State &state)
     TFormMain form;
     form.settings().Wertung = 1;
     load(form, path);
-    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
-    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
-    for (auto _ : state) {
-        state.PauseTiming();
-        item("mReset")->trigger(); // after the first run; moves on to the next riders
-        item("mStart")->trigger();
-        fixture.ticks += 12345;
-        state.ResumeTiming();
-        item("mSTOP1")->trigger();
-    }
+    endRuns(state, fixture, form);
     state.SetLabel(QStringLiteral("%1 columns")
                        .arg(form.findChild<TSortGrid *>(QStringLiteral("SortGrid1"))->ColCount())
                        .toStdString());
@@ -192,16 +190,7 @@ void BM_EndOfRunAfterOddFile(benchmark::State &state)
     const QString path = writeOddFile(fixture.dir, int(state.range(0)));
     TFormMain form;
     load(form, path);
-    form.findChild<QComboBox *>(QStringLiteral("cbMode"))->setCurrentIndex(0);
-    auto item = [&](const char *name) { return form.findChild<QAction *>(QString::fromLatin1(name)); };
-    for (auto _ : state) {
-        state.PauseTiming();
-        item("mReset")->trigger();
-        item("mStart")->trigger();
-        fixture.ticks += 12345;
-        state.ResumeTiming();
-        item("mSTOP1")->trigger();
-    }
+    endRuns(state, fixture, form);
     state.SetLabel(OddFileNames[state.range(0)]);
 }
 BENCHMARK(BM_EndOfRunAfterOddFile)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);

@@ -67,6 +67,17 @@ bool isInvalidTime(QStringView text, const LocaleConverter &converter)
     return key != NoTime && key <= 0;
 }
 
+namespace {
+
+// A run that counts: a time above zero.
+bool isValidRun(QStringView text, const LocaleConverter &converter)
+{
+    const double key = timeKey(text, converter);
+    return key != NoTime && key > 0;
+}
+
+} // namespace
+
 QStringList runsOfRow(const StringGridCells &cells, int row)
 {
     const int columns = runColumnCount(cells);
@@ -86,9 +97,9 @@ RunSummary summarizeRuns(const QStringList &runs, const LocaleConverter &convert
         if (run.trimmed().isEmpty())
             continue;
         ++summary.runs;
-        const double time = timeKey(run, converter);
-        if (time == NoTime || time <= 0)
+        if (!isValidRun(run, converter))
             continue; // invalid, out, or no time at all
+        const double time = timeKey(run, converter);
         ++summary.validRuns;
         sum += std::llround(time * 100);
         if (time < summary.best) {
@@ -188,15 +199,14 @@ bool InvalidateLastRun(TSortGrid &grid, int row, Scoring scoring)
     const QStringList runs = runsOfRow(grid.Storage(), row);
     if (scoring == Scoring::BestRun && !runs.isEmpty()) {
         const int last = FirstRunColumn + int(runs.size()) - 1;
-        if (timeKey(grid.Cells(last, row), converter) == NoTime ||
-            isInvalidTime(grid.Cells(last, row), converter))
+        if (!isValidRun(grid.Cells(last, row), converter))
             return false;
         grid.setCells(last, row, invalidRunText());
         showBestRun(grid, row, converter);
         return true;
     }
     const QString time = grid.Cells(ColTime, row);
-    if (timeKey(time, converter) == NoTime || isInvalidTime(time, converter))
+    if (!isValidRun(time, converter))
         return false;
     grid.setCells(ColTime, row, invalidRunText());
     grid.setCells(ColPlace, row, QString());

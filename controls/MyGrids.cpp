@@ -378,6 +378,21 @@ void TMyStringGrid::setColCount(int count)
     SizeChanged();
 }
 
+void TMyStringGrid::setTable(const QList<QStringList> &rows)
+{
+    qsizetype columns = 0;
+    for (const QStringList &row : rows)
+        columns = std::max(columns, row.size());
+    setColCount(int(columns));
+    setRowCount(int(rows.size()));
+    if (RowCount() != rows.size() || ColCount() != columns)
+        return; // refused
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        m_cells.setRows(int(r), rows[r]);
+    m_model->rowChanged(0);
+    m_model->dataRowsChanged();
+}
+
 void TMyStringGrid::removeRow(int row)
 {
     if (row < 1 || row >= RowCount())

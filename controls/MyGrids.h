@@ -138,6 +138,9 @@ public:
     void setColCount(int count);
 
     const StringGridCells &Storage() const { return m_cells; }
+    // Shows a whole table at once (row 0 the captions), as wide as its widest row; column widths
+    // and the current row stay. Far quicker than cell by cell for a view that is refreshed whole.
+    void setTable(const QList<QStringList> &rows);
 
 protected:
     // Asked before the row or column count changes; false refuses the change.

@@ -1,5 +1,7 @@
 #include "controls/SortGrid.h"
 
+#include "protocol/ProtocolFiles.h"
+
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
 
@@ -291,32 +293,11 @@ void TSortGrid::DeleteRow(int row)
     emit OnRowDelete(row);
 }
 
-QString csvRecord(const QStringList &cells)
-{
-    QString line;
-    for (qsizetype c = 0; c < cells.size(); ++c) {
-        if (c > 0)
-            line += u';';
-        const QString &cell = cells[c];
-        const bool quote = std::any_of(cell.cbegin(), cell.cend(), [](QChar ch) {
-            return ch == u';' || ch == u'"' || ch == u'\r' || ch == u'\n';
-        });
-        if (quote) {
-            QString inner = cell;
-            inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-            line += u'"' + inner + u'"';
-        } else {
-            line += cell;
-        }
-    }
-    return line + QStringLiteral("\r\n");
-}
-
 bool TSortGrid::SaveToFile(const QString &path)
 {
     QString text;
     for (int row = 0; row < RowCount(); ++row)
-        text += csvRecord(Rows(row));
+        text += ProtocolFormat::csvLine(Rows(row));
     if (writeFileAtomically(path, toAnsi(text)))
         return true;
     showMessage(QMessageBox::Critical, QStringLiteral("Can't write to file:") + u'\r' + path);

@@ -24,9 +24,6 @@ enum TCellBevelStyle {
     cbLowered
 };
 
-// One CSV line of cells: ";" between them, CR LF at the end. A cell holding ";", a double quote or
-// a line break is put in double quotes with inner quotes doubled, so it reads back as one field.
-QString csvRecord(const QStringList &cells);
 
 // The look of one cell, prepared by the grid and adjusted by OnGetCellFormat.
 struct TFormatOptions
@@ -81,7 +78,7 @@ public:
     // Deletes a data row; the last remaining one is cleared instead. Rows outside 1..RowCount-1
     // are ignored.
     void DeleteRow(int row);
-    // Writes every row as a CSV line (see csvRecord), in Windows-1252. On failure
+    // Writes every row as a CSV line (see ProtocolFormat::csvLine), in Windows-1252. On failure
     // shows "Can't write to file:" with the path and returns false.
     bool SaveToFile(const QString &path);
 

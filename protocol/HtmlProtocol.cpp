@@ -1,6 +1,5 @@
 #include "protocol/HtmlProtocol.h"
 
-#include "controls/MyGrids.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Brand.h"
@@ -71,8 +70,10 @@ QString firstCommaToPoint(QString text)
     return text;
 }
 
-QString page(const StringGridCells &cells, const QString &applicationTitle)
+QString page(const ProtocolFormat::Table &cells, const QString &applicationTitle)
 {
+    const int columns = cells.isEmpty() ? 0 : int(cells.constFirst().size());
+    auto cell = [&](int c, int r) { return cells[r].value(c); };
     const QString title = escaped(applicationTitle);
     const QString web = escaped(MakerWebAddress());
     QStringList lines;
@@ -109,15 +110,15 @@ QString page(const StringGridCells &cells, const QString &applicationTitle)
     static const char *const widths[] = {"5%", "30%", "30%", "20%", "5%"};
     for (int c = 0; c < 5; ++c)
         lines << QStringLiteral("<td width=") + QLatin1StringView(widths[c]) +
-                     QStringLiteral("><font color=#FFFFFF>") + escaped(cells.Cells(c, 0));
-    for (int c = 5; c < cells.ColCount(); ++c) // the runs, when every run is kept
-        lines << QStringLiteral("<td><font color=#FFFFFF>") + escaped(cells.Cells(c, 0));
+                     QStringLiteral("><font color=#FFFFFF>") + escaped(cell(c, 0));
+    for (int c = 5; c < columns; ++c) // the runs, when every run is kept
+        lines << QStringLiteral("<td><font color=#FFFFFF>") + escaped(cell(c, 0));
     lines << QString() << QStringLiteral("</tr></thead>");
 
-    for (int r = 1; r < cells.RowCount(); ++r) {
+    for (int r = 1; r < cells.size(); ++r) {
         QString row = QStringLiteral("<tr Align=Right>");
-        for (int c = 0; c < cells.ColCount(); ++c) {
-            const QString text = escaped(firstCommaToPoint(cells.Cells(c, r)));
+        for (int c = 0; c < columns; ++c) {
+            const QString text = escaped(firstCommaToPoint(cell(c, r)));
             if (c < 2)
                 row += QStringLiteral("<td Align=left>&nbsp;") + text;
             else
@@ -135,12 +136,12 @@ QString page(const StringGridCells &cells, const QString &applicationTitle)
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-QByteArray pageBytes(const StringGridCells &cells, const QString &applicationTitle)
+QByteArray pageBytes(const ProtocolFormat::Table &cells, const QString &applicationTitle)
 {
     return toAnsi(page(cells, applicationTitle));
 }
 
-bool write(const QString &path, const StringGridCells &cells, const QString &applicationTitle,
+bool write(const QString &path, const ProtocolFormat::Table &cells, const QString &applicationTitle,
            QString *errorText)
 {
     return writeFileAtomically(path, pageBytes(cells, applicationTitle), errorText);

@@ -1,5 +1,9 @@
 #include "protocol/ProtocolFiles.h"
 
+#include "platform/AnsiCodec.h"
+
+#include <algorithm>
+
 namespace ProtocolFormat {
 
 namespace {
@@ -264,6 +268,54 @@ QList<QStringList> parseRows(QStringView text, int columns, ParseReport *report)
     if (report)
         *report = counts;
     return rows;
+}
+
+QString csvLine(const QStringList &cells)
+{
+    QString line;
+    for (qsizetype c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            line += Semicolon;
+        const QString &cell = cells[c];
+        const bool quote = std::any_of(cell.cbegin(), cell.cend(), [](QChar ch) {
+            return ch == Semicolon || ch == Quote || isLineBreak(ch);
+        });
+        if (quote) {
+            QString inner = cell;
+            inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+            line += Quote + inner + Quote;
+        } else {
+            line += cell;
+        }
+    }
+    return line + LineEnd;
+}
+
+QByteArray textFile(const Table &table)
+{
+    QString text;
+    for (const QStringList &row : table) {
+        if (!row.isEmpty() && !row.constFirst().isEmpty())
+            text += textLine(row);
+    }
+    return toAnsi(text);
+}
+
+QByteArray csvFile(const Table &table)
+{
+    QString text;
+    for (const QStringList &row : table)
+        text += csvLine(row);
+    return toAnsi(text);
+}
+
+Protocol readProtocol(QStringView text)
+{
+    Protocol protocol;
+    protocol.header = headerCells(text, MaxColumns);
+    const int columns = std::max(ColumnCount, int(protocol.header.size()));
+    protocol.rows = parseRows(text, columns, &protocol.report);
+    return protocol;
 }
 
 } // namespace ProtocolFormat

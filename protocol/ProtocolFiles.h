@@ -17,12 +17,24 @@ inline constexpr int MaxCellLength = 1000;
 // Most entry rows, and most characters in all cells, that a load keeps (start numbers stay below
 // 100), so that ranking and saving the protocol at the end of every run stays quick whatever file
 // was picked.
-inline constexpr int MaxRows = 1000;
-inline constexpr qsizetype MaxText = 250000;
+inline constexpr int MaxRows = 10000;
+inline constexpr qsizetype MaxText = 4000000;
+
+// A protocol as the grid shows it and the files hold it: row 0 the captions, then the entries.
+using Table = QList<QStringList>;
 
 // Text format: every field followed by a TAB, an empty field written as one blank, CR LF. A line
 // break or TAB inside a cell is written as one blank, so every cell stays on its own line and field.
 QString textLine(const QStringList &cells);
+
+// One CSV line: ";" between the cells, CR LF at the end. A cell holding ";", a double quote or a
+// line break is put in double quotes with inner quotes doubled, so it reads back as one field.
+QString csvLine(const QStringList &cells);
+
+// The files' bytes in Windows-1252. The text file leaves out rows without a "Nr."; the CSV file
+// holds every row.
+QByteArray textFile(const Table &table);
+QByteArray csvFile(const Table &table);
 
 // What a load left out of the file.
 struct ParseReport
@@ -47,5 +59,19 @@ QList<QStringList> parseRows(QStringView text, int columns = ColumnCount, ParseR
 // The cells of the text's first line when it is a header (it begins with "Nr"), split as an entry
 // line is; empty otherwise. A protocol's header tells which columns follow "Platz".
 QStringList headerCells(QStringView text, int columns);
+
+// Most columns a load reads from a line: the five, every run column a rider may have, and some
+// room to tell the operator about further columns that were left out.
+inline constexpr int MaxColumns = 40;
+
+// A start list or saved protocol: the file's header (the five captions when it has none) and its
+// entry rows, each as wide as the wider of the header and the five columns.
+struct Protocol
+{
+    QStringList header;
+    QList<QStringList> rows;
+    ParseReport report;
+};
+Protocol readProtocol(QStringView text);
 
 } // namespace ProtocolFormat

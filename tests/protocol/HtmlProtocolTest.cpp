@@ -1,5 +1,4 @@
 #include "protocol/HtmlProtocol.h"
-#include "controls/SortGrid.h"
 #include "protocol/ResultsTable.h"
 #include "tests/TestSupport.h"
 
@@ -28,33 +27,24 @@ QString testData(const char *name)
 class HtmlProtocolTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        grid.setColCount(ColumnCount);
-        grid.setRowCount(2);
-        grid.setRows(0, headerCaptions());
-        installSortStyles(grid);
-    }
-
-    // rows: {Nr, Name, Pferd, Zeit, Platz}, in the order the grid shows them
+    // rows: {Nr, Name, Pferd, Zeit, Platz}, in the order they are shown
     void load(const QList<QStringList> &rows)
     {
-        grid.setRowCount(int(rows.size()) + 1);
-        for (qsizetype i = 0; i < rows.size(); ++i)
-            grid.setRows(int(i) + 1, rows[i]);
+        table.resize(1);
+        table.append(rows);
     }
 
     // The page's table rows, one string per entry.
     QStringList tableRows() const
     {
         const QStringList lines =
-            HtmlProtocol::page(grid.Storage(), QStringLiteral("Ombrel")).split(QStringLiteral("\r\n"));
+            HtmlProtocol::page(table, QStringLiteral("Ombrel")).split(QStringLiteral("\r\n"));
         const qsizetype first = lines.indexOf(QStringLiteral("</tr></thead>")) + 1;
         const qsizetype end = lines.indexOf(QStringLiteral("</table><FONT face=Arial size=4><B>"));
         return lines.mid(first, end - first);
     }
 
-    TSortGrid grid;
+    ProtocolFormat::Table table{headerCaptions()};
 };
 
 } // namespace
@@ -66,13 +56,12 @@ TEST_F(HtmlProtocolTest, ThreeEntriesGiveTheGoldenPageByteForByte)
           {u"3"_qs, u"Maria Müller"_qs, QString(), QString(), QString()}});
     const QByteArray golden = readFile(testData("three-entries.html"));
     ASSERT_FALSE(golden.isEmpty());
-    EXPECT_EQ(HtmlProtocol::pageBytes(grid.Storage(), QStringLiteral("Ombrel")), golden);
+    EXPECT_EQ(HtmlProtocol::pageBytes(table, QStringLiteral("Ombrel")), golden);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("protokoll.html"));
     QString error;
-    ASSERT_TRUE(HtmlProtocol::write(path, grid.Storage(), QStringLiteral("Ombrel"), &error))
-        << error.toStdString();
+    ASSERT_TRUE(HtmlProtocol::write(path, table, QStringLiteral("Ombrel"), &error)) << error.toStdString();
     EXPECT_EQ(readFile(path), golden);
 }
 
@@ -86,10 +75,9 @@ TEST_F(HtmlProtocolTest, CellsKeepTheirColumnsAndOnlyTheFirstCommaTurns)
 
 TEST_F(HtmlProtocolTest, RunColumnsGetTheirCaptionsAndCells)
 {
-    grid.setColCount(ColumnCount + 1);
-    grid.setCells(ColumnCount, 0, u"1. Lauf"_qs);
+    table[0].append(u"1. Lauf"_qs);
     load({{u"1"_qs, u"A"_qs, u"B"_qs, u"12,50"_qs, u"1"_qs, u"12,50"_qs}});
-    const QString page = HtmlProtocol::page(grid.Storage(), QStringLiteral("Ombrel"));
+    const QString page = HtmlProtocol::page(table, QStringLiteral("Ombrel"));
     EXPECT_TRUE(
         page.contains(u"<td width=5%><font color=#FFFFFF>Platz\r\n<td><font color=#FFFFFF>1. Lauf\r\n"_qs));
     EXPECT_TRUE(tableRows().constFirst().endsWith(u"<td>1&nbsp;<td>12.50&nbsp;</tr>"_qs));
@@ -98,8 +86,8 @@ TEST_F(HtmlProtocolTest, RunColumnsGetTheirCaptionsAndCells)
 TEST_F(HtmlProtocolTest, MarkupInCellsAndTitleIsEscaped)
 {
     load({{u"1"_qs, u"<script>alert(1)</script>"_qs, u"Tom & \"Jerry\""_qs, u"9,05"_qs, u"1"_qs}});
-    grid.setCells(ColName, 0, u"<b>Name</b>"_qs);
-    const QString page = HtmlProtocol::page(grid.Storage(), u"Ombrel <&>"_qs);
+    table[0][ColName] = u"<b>Name</b>"_qs;
+    const QString page = HtmlProtocol::page(table, u"Ombrel <&>"_qs);
     EXPECT_FALSE(page.contains(u"<script>"_qs));
     EXPECT_FALSE(page.contains(u"<b>"_qs));
     EXPECT_TRUE(page.contains(u"<td Align=left>&nbsp;&lt;script&gt;alert(1)&lt;/script&gt;<td>"
@@ -114,38 +102,22 @@ TEST_F(HtmlProtocolTest, CharactersTheCodePageLacksSurviveAsReferences)
 {
     // U+0141 and a horse from outside the basic plane; "ä" and the euro sign are in Windows-1252.
     load({{u"1"_qs, u"Łukasz Bär"_qs, u"\U0001F40E €"_qs, QString(), QString()}});
-    const QByteArray bytes = HtmlProtocol::pageBytes(grid.Storage(), QStringLiteral("Ombrel"));
+    const QByteArray bytes = HtmlProtocol::pageBytes(table, QStringLiteral("Ombrel"));
     EXPECT_TRUE(bytes.contains("&nbsp;&#321;ukasz B\xe4r<td>&#128014; \x80&nbsp;"));
     EXPECT_FALSE(bytes.contains('?'));
-}
-
-TEST_F(HtmlProtocolTest, RowsFollowTheGridsSortOrder)
-{
-    load({{u"1"_qs, u"Zora"_qs, u"Ask"_qs, u"8,10"_qs, u"1"_qs},
-          {u"2"_qs, u"Anna"_qs, u"Blesi"_qs, u"9,20"_qs, u"2"_qs},
-          {u"3"_qs, u"Maria"_qs, u"Glói"_qs, u"10,30"_qs, u"3"_qs}});
-    grid.SortOptions().CanSort = true;
-    grid.SortOptions().SortDirection = sdAscending;
-    grid.SortByColumn(ColName);
-    const QStringList rows = tableRows();
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_TRUE(rows[0].startsWith(u"<tr Align=Right><td Align=left>&nbsp;2<td Align=left>&nbsp;Anna<"_qs));
-    EXPECT_TRUE(rows[1].startsWith(u"<tr Align=Right><td Align=left>&nbsp;3<td Align=left>&nbsp;Maria<"_qs));
-    EXPECT_TRUE(rows[2].startsWith(u"<tr Align=Right><td Align=left>&nbsp;1<td Align=left>&nbsp;Zora<"_qs));
 }
 
 TEST_F(HtmlProtocolTest, AFailedWriteSaysWhy)
 {
     QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(
-        HtmlProtocol::write(dir.filePath(u"fehlt/protokoll.html"_qs), grid.Storage(), u"Ombrel"_qs, &error));
+    EXPECT_FALSE(HtmlProtocol::write(dir.filePath(u"fehlt/protokoll.html"_qs), table, u"Ombrel"_qs, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath(u"fehlt/protokoll.html"_qs)));
 
     // A folder in the way of the file: the write fails and nothing else is touched.
     const QString blocked = dir.filePath(u"seite.html"_qs);
     ASSERT_TRUE(QDir().mkpath(blocked));
-    EXPECT_FALSE(HtmlProtocol::write(blocked, grid.Storage(), u"Ombrel"_qs));
+    EXPECT_FALSE(HtmlProtocol::write(blocked, table, u"Ombrel"_qs));
     EXPECT_TRUE(QFileInfo(blocked).isDir());
 }

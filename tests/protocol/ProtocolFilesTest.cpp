@@ -1,5 +1,4 @@
 #include "protocol/ProtocolFiles.h"
-#include "controls/SortGrid.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +26,8 @@ TEST(ProtocolFormat, TextLinesEndEveryFieldWithTabAndWriteBlanksForEmptyCells)
 
 TEST(ProtocolFormat, CsvQuotesOnlyFieldsThatWouldSplit)
 {
-    EXPECT_EQ(csvRecord(row({u"1", u"Anna", u"", u"", u""})), QStringLiteral("1;Anna;;;\r\n"));
-    EXPECT_EQ(csvRecord(row({u"1", u"Müller; Hans", u"\"Blitz\"", u"a\r\nb", u""})),
+    EXPECT_EQ(csvLine(row({u"1", u"Anna", u"", u"", u""})), QStringLiteral("1;Anna;;;\r\n"));
+    EXPECT_EQ(csvLine(row({u"1", u"Müller; Hans", u"\"Blitz\"", u"a\r\nb", u""})),
               QStringLiteral("1;\"Müller; Hans\";\"\"\"Blitz\"\"\";\"a\r\nb\";\r\n"));
 }
 
@@ -40,9 +39,9 @@ TEST(ProtocolFormat, CsvWrittenByTheProgramReadsBackCellForCell)
         row({u"3", u"Say \"hi\"", u"two\nlines", u"", u"x;y"}),
         row({u" ", u"", u"Gáski", u"", u""}),
     };
-    QString text = csvRecord(row({u"Nr.", u"Name", u"Pferd", u"Zeit", u"Platz"}));
+    QString text = csvLine(row({u"Nr.", u"Name", u"Pferd", u"Zeit", u"Platz"}));
     for (const QStringList &r : rows)
-        text += csvRecord(r);
+        text += csvLine(r);
     EXPECT_EQ(parseRows(text), rows);
 }
 

@@ -15,6 +15,7 @@
 #include "platform/SharedPrinter.h"
 #include "platform/Shell.h"
 #include "protocol/Excel.h"
+#include "protocol/RaceState.h"
 #include "protocol/ResultsTable.h"
 #include "settings/Cfg.h"
 #include "settings/DlgYesNo.h"
@@ -67,6 +68,7 @@ TFormMain::TFormMain(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FormMain"));
+    m_race = new RaceState(this);
     setWindowTitle(QStringLiteral("v. 0.90"));
     setFont(windowFont());
     resize(800, 515);
@@ -159,6 +161,7 @@ void TFormMain::FormCreate()
         showNotice(settingsNotice);
     applyStoredBounds();
     m_saveFilterIndex = m_settings.FilterInd;
+    m_results->setScoring(Results::scoringOf(m_settings.Wertung));
     cbMode->setCurrentIndex(m_settings.Mode); // a stored mode out of range leaves no selection
 
     connect(cbMode, &QComboBox::currentIndexChanged, this, &TFormMain::cbModeChange);
@@ -180,7 +183,7 @@ void TFormMain::FormCreate()
     TimerDateTimer();
     openComPorts();
 
-    SortGrid1->setRows(0, Results::headerCaptions());
+    RankProtocol(); // the captions
     FormResize();
     UpdateProtocolControls();
     Excel = new TExcel(this);
@@ -288,7 +291,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
 {
     if (FDlgYesNo) {
         FDlgYesNo->Label1->setText(QStringLiteral("Beenden?"));
-        if (Clock->isActive() && !FDlgYesNo->ask(QStringLiteral("Beenden?"))) {
+        if (m_race->phase() == RaceState::Phase::Running && !FDlgYesNo->ask(QStringLiteral("Beenden?"))) {
             event->ignore();
             return;
         }

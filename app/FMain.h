@@ -2,12 +2,15 @@
 
 #include "comms/LineSignal.h"
 #include "platform/Graphics.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ResultsModel.h"
 #include "settings/Settings.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -29,13 +32,11 @@ class InputStamp;
 class TFormPP;
 class TLed;
 class TSortGrid;
-namespace Results {
-enum class Scoring;
-}
+class RaceState;
 
 // The main window: lane displays, race control, rider selectors and the results protocol.
-// Run state lives in the controls themselves: a lane runs while its STOPP button is enabled, a run
-// is in progress while Clock is active, the light-barrier START is armed while Led1 is green.
+// The run lives in a RaceState and the results in a ResultsModel; the window's controls show them
+// and hand the operator's actions to them. The grid shows the model and is never written otherwise.
 class TFormMain : public QMainWindow
 {
     Q_OBJECT
@@ -64,6 +65,9 @@ public:
     std::function<int(QDialog &)> execEntryDialog;
     // The preview window is created after the confirmation box and handed in.
     void setPreviewWindow(TFormPP *form);
+    // The results and the run, for the views that show them beside the window.
+    const Results::ResultsModel &results() const { return *m_results; }
+    const RaceState &race() const { return *m_race; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -132,8 +136,6 @@ private:
     QTimer *TimerGesperrt1 = nullptr;
     QTimer *TimerGesperrt2 = nullptr;
 
-    quint32 StartTick = 0;
-
     // Race control. The stamped variants take a stamp (monotonic microseconds) made where the signal
     // arrived.
     void mStartClick();
@@ -145,6 +147,8 @@ private:
     void Led1Click();
     void cbModeChange();
     void ClockTimer();
+    // START is available: riders in both selectors, two different ones, and no run open.
+    bool startAvailableNow() const;
     void ShowLaneTime(int lane, qint64 ms);
     static QString FormatLaneTime(qint64 ms);
     void SetRunHotKeys(bool on);
@@ -164,10 +168,19 @@ private:
     void AUS1Click();
     void LetztenLaufungueltig1Click();
     void BitBtnWithColor1Click(); // "EINTRAGEN": a time taken by hand
-    // Records a run of the rider with that number as the settings score it and logs it; lane 0 for a
-    // run not timed on a lane. False, with a notice, when the protocol did not take the time.
-    bool recordRun(int lane, int number, const QString &timeText, const QString &remark);
-    Results::Scoring scoring() const;
+    // The context menu's items for the chosen rider's runs: to correct each, or declare it invalid.
+    void fillRunItems();
+    void correctRunClick(int runIndex);
+    void invalidateRunClick(int runIndex);
+    // Records a run of the rider with that number and logs it; lane 0 for a run not timed on a lane.
+    // False, with a notice, when the protocol did not take the time.
+    bool recordRun(int lane, int number, const Results::Run &run, const QString &remark);
+    // The entry the grid row shows, or -1.
+    int entryOfRow(int row) const;
+    // After every change of the results: the grid shows them, and they are saved.
+    void resultsChanged();
+    // The protocol as the grid shows it: the model in the operator's sort order.
+    ProtocolFormat::Table shownTable() const;
     int SelectedRiderIndex() const;
 
     // Protocol files.
@@ -177,6 +190,7 @@ private:
     bool LoadProtocol(const QString &path); // false, with an error box, when nothing was loaded
     static QString DefaultProtocolName();
     QString ProtocolName() const { return m_protocolName; }
+    void autoSave();
     QString autoSavePath() const;
     QString runLogPath() const;
     QString openFilter() const;
@@ -222,8 +236,7 @@ private:
     void selectNumber(QComboBox *selector, int number);
     // One record of the run log; lane 0 leaves the lane empty, a remark follows the time.
     void appendRunLog(int lane, int number, const QString &timeText, const QString &remark = {});
-    bool writeProtocolFile(const QString &path, const QByteArray &bytes, QString *error);
-    void removeCurrentRow(bool rerankOnly);
+    void showRace();
 
     void FormDestroy();
     void createComPorts();
@@ -234,7 +247,11 @@ private:
     LineSettings lineSettings() const;
     static QString portDeviceText(int port, int line);
 
-    quint64 m_startStamp = 0;
+    RaceState *m_race = nullptr;
+    Results::ResultsModel *m_results = nullptr;
+    std::vector<int> m_shownOrder; // the entry each grid row shows, from row 1
+    bool m_showing = false;        // the grid is being given the results: no operator's choice
+    int m_pickedNumber = -1;       // the rider the operator chose in the grid since the last load or run
     InputStamp *m_inputStamp = nullptr;
     TFDlgYesNo *FDlgYesNo = nullptr;
     TFormPP *FormPP = nullptr;

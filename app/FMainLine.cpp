@@ -2,15 +2,13 @@
 // into START and STOPP with the time stamp taken where the edge arrived.
 #include "app/FMain.h"
 
-#include "protocol/ResultsTable.h"
-
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
 #include "comms/LineSignal.h"
 #include "controls/ButtonWithColor.h"
 #include "controls/Dmn_led.h"
-#include "controls/SortGrid.h"
-#include "protocol/ResultsTable.h"
+#include "protocol/RaceState.h"
+#include "protocol/ResultsModel.h"
 #include "settings/Cfg.h"
 
 #include <QLabel>
@@ -44,8 +42,7 @@ void TFormMain::ComPort1DSR(TComPort *sender)
 {
     const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(), sender->ModemStatus(),
                                                 lineSettings(), LineState);
-    const RaceView race{bSTART->isEnabled(), Led1->Kind() == lkGreen, bSTOP1->isEnabled(),
-                        bSTOP2->isEnabled()};
+    const RaceView race{startAvailableNow(), m_race->armed(), m_race->laneRunning(0), m_race->laneRunning(1)};
     switch (DispatchLineSignal(inputs, race)) {
     case LineAction::Start:
         startRun(sender->EventStamp());
@@ -128,15 +125,11 @@ void TFormMain::bCFGClick()
     CfgDialog->setProtocolName(ProtocolName());
     for (TComPort *port : {ComPort1, ComPort2})
         showLineStatus(port);
-    const int scoring = m_settings.Wertung;
     if (CfgDialog->execute() == TCfgDialog::mrOk) {
         // Every OK renumbers and reopens the ports, changed or not.
         closeComPorts();
         openComPorts();
-        if (m_settings.Wertung != scoring && Results::hasEntries(SortGrid1->Storage())) {
-            RankProtocol(); // the second best run breaks ties only under "Bester Lauf zählt"
-            SaveTextProtocol(autoSavePath());
-        }
+        m_results->setScoring(Results::scoringOf(m_settings.Wertung));
     }
     // Nothing is focused that a stray Space or Enter could press.
     PanelT1->setFocus();

@@ -16,7 +16,7 @@ void TFormMain::setPreviewWindow(TFormPP *form)
     // Read at every composition, so the preview always shows the protocol as it stands.
     FormPP->setPrintSource([this] {
         TPrintSource source;
-        source.cells = &SortGrid1->Storage();
+        source.table = shownTable();
         source.protocolName = m_protocolName;
         source.dateCaption = PanelDate->text();
         source.certLayout = &m_settings.CertLayout;
@@ -32,7 +32,7 @@ void TFormMain::sbGramotyClick(int tag)
         return;
     FormPP->setDocumentMode(tag);
     // Certificates: one per entry, all unless the operator narrows the range.
-    const int maxPage = tag == 1 ? qMax(1, SortGrid1->RowCount() - 1) : 1;
+    const int maxPage = tag == 1 ? qMax(1, m_results->count()) : 1;
     m_printFrom = 1;
     m_printTo = maxPage;
 

@@ -1,5 +1,5 @@
-// The results protocol on the main window: lane times into riders' rows, ranking, the rider
-// selectors, row removal, and the protocol files.
+// The results protocol on the main window: lane times into riders' runs, the grid that shows the
+// results, the rider selectors, corrections, row removal, and the protocol files.
 #include "app/FMain.h"
 
 #include "controls/ButtonWithColor.h"
@@ -10,8 +10,10 @@
 #include "platform/Brand.h"
 #include "platform/Graphics.h"
 #include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolStore.h"
+#include "protocol/RaceState.h"
 #include "protocol/ResultsTable.h"
-#include "protocol/Runs.h"
+#include "protocol/RunLog.h"
 #include "settings/DlgEintragen.h"
 #include "settings/DlgYesNo.h"
 
@@ -20,7 +22,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -30,15 +31,10 @@
 
 using namespace Results;
 
-namespace {
-
-// Far beyond any start list; a larger file was picked by mistake.
-constexpr qint64 MaxStartListBytes = qint64(32) << 20;
-
-} // namespace
-
 void TFormMain::buildGrid()
 {
+    m_results = new ResultsModel(this);
+    m_results->setObjectName(QStringLiteral("Results"));
     SortGrid1 = new TSortGrid(this);
     SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
     QFont courier(QStringLiteral("Courier New"));
@@ -57,11 +53,21 @@ void TFormMain::buildGrid()
     options.SortStyle = ssAutomatic;
     SortGrid1->setAlignmentHorz(Qt::AlignLeft);
     SortGrid1->setAlignmentVert(taMiddle);
-    installSortStyles(*SortGrid1);
+    // The model orders the rows: a header click keeps the grid's own arrow and direction, and the
+    // grid then shows the model in that order (by places for "Zeit", ties as the places break them).
+    SortGrid1->OnGetSortStyle = [](TSortGrid *sender, int, TSortStyle &style) {
+        sender->SortOptions().SortCompare = [](const QString &, const QString &) { return 0; };
+        style = ssCustom;
+    };
+    connect(SortGrid1, &TSortGrid::OnEndUpdate, this, [this] {
+        if (!m_showing)
+            RankProtocol();
+    });
     SortGrid1->OnGetCellFormat = [this](TSortGrid *, int col, int row, TGridDrawState,
                                         TFormatOptions &format) { SortGrid1GetCellFormat(col, row, format); };
     connect(SortGrid1, &TSortGrid::OnRowSelected, this, &TFormMain::SortGrid1RowSelected);
     connect(SortGrid1, &TSortGrid::OnDblClick, this, &TFormMain::SortGrid1DblClick);
+    connect(m_results, &ResultsModel::changed, this, &TFormMain::RankProtocol);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -74,6 +80,7 @@ void TFormMain::buildGrid()
     LetztenLaufungueltig1->setObjectName(QStringLiteral("LetztenLaufungueltig1"));
     connect(AUS1, &QAction::triggered, this, &TFormMain::AUS1Click);
     connect(LetztenLaufungueltig1, &QAction::triggered, this, &TFormMain::LetztenLaufungueltig1Click);
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TFormMain::fillRunItems);
     SortGrid1->setPopupMenu(PopupMenu1);
     SortGrid1->viewport()->installEventFilter(this); // "Name" takes the width the others leave
 }
@@ -108,78 +115,52 @@ void TFormMain::selectNumber(QComboBox *selector, int number)
         selector->setCurrentIndex(index);
 }
 
-Scoring TFormMain::scoring() const
-{
-    return scoringOf(m_settings.Wertung);
-}
-
 bool TFormMain::EnterLaneTime(int lane, const QString &timeText)
 {
-    const bool entered = recordRun(lane, selectedNumber(lane == 1 ? cbBuhn1 : cbBuhn2), timeText, {});
+    const Run run{parseTime(timeText).value_or(0), Run::Valid};
+    const bool entered = recordRun(lane, selectedNumber(lane == 1 ? cbBuhn1 : cbBuhn2), run, {});
     UpdateProtocolControls();
     return entered;
 }
 
-bool TFormMain::recordRun(int lane, int number, const QString &timeText, const QString &remark)
+bool TFormMain::recordRun(int lane, int number, const Run &run, const QString &remark)
 {
-    const int columns = SortGrid1->ColCount();
-    const RunEntry entry = EnterRun(*SortGrid1, number, timeText, scoring());
-    if (SortGrid1->ColCount() != columns)
-        FormResize(); // a new run column
-    // The log takes every time, also one the protocol refused, so that none is lost.
-    appendRunLog(lane, number, timeText, remark);
+    // The log takes every time, also one the protocol refuses, so that none is lost.
+    appendRunLog(lane, number, run.text(), remark);
+    const ResultsModel::Change change = m_results->addRun(number, run);
     const QString numberText = number < 0 ? QStringLiteral("?") : QString::number(number);
     const QString log = QDir::toNativeSeparators(runLogPath());
-    if (entry == RunEntry::NoRow) {
-        const QString time = lane > 0 ? QStringLiteral("Die Zeit %1 von Bahn %2").arg(timeText).arg(lane)
-                                      : QStringLiteral("Die Zeit %1").arg(timeText);
+    if (change == ResultsModel::Change::NoEntry) {
+        const QString time = lane > 0 ? QStringLiteral("Die Zeit %1 von Bahn %2").arg(run.text()).arg(lane)
+                                      : QStringLiteral("Die Zeit %1").arg(run.text());
         showNotice(QStringLiteral("%1 fand keine Zeile im Protokoll (Startnummer %2). Sie steht im "
                                   "Laufprotokoll %3.")
                        .arg(time, numberText, log));
-    } else if (entry == RunEntry::TooManyRuns) {
+    } else if (change == ResultsModel::Change::TooManyRuns) {
         showNotice(QStringLiteral("Startnummer %1 hat schon %2 Läufe; die Zeit %3 zählt nicht. Sie steht "
                                   "im Laufprotokoll %4.")
                        .arg(numberText)
                        .arg(MaxRuns)
-                       .arg(timeText, log));
+                       .arg(run.text(), log));
+    } else {
+        autoSave();
     }
-    return entry == RunEntry::Entered;
+    return change == ResultsModel::Change::Done;
 }
 
 void TFormMain::appendRunLog(int lane, int number, const QString &timeText, const QString &remark)
 {
-    QString rider;
-    QString horse;
-    const int row = rowOfStartNumber(SortGrid1->Storage(), number);
-    if (row >= 0) {
-        rider = SortGrid1->Cells(ColName, row);
-        horse = SortGrid1->Cells(ColHorse, row);
+    RunLog::Record record{QDateTime::currentDateTime(), lane, number, {}, {}, timeText, remark};
+    if (const int index = m_results->indexOfNumber(number); index >= 0) {
+        record.rider = m_results->entry(index).rider;
+        record.horse = m_results->entry(index).horse;
     } else if (lane > 0) {
-        rider = (lane == 1 ? cbBuhn1 : cbBuhn2)->currentText().trimmed();
+        record.rider = (lane == 1 ? cbBuhn1 : cbBuhn2)->currentText().trimmed();
     }
-    QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + u'\t' +
-                   (lane > 0 ? QString::number(lane) : QString()) + u'\t' +
-                   (number < 0 ? QString() : QString::number(number)) + u'\t' + rider + u'\t' + horse +
-                   u'\t' + timeText;
-    if (!remark.isEmpty())
-        line += u'\t' + remark;
-    line += QStringLiteral("\r\n");
-    QByteArray bytes = toAnsi(line);
-    QFile log(runLogPath());
-    bool written = log.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
-    if (written && log.size() > 0) {
-        // A record cut short (the program killed while writing) must not run into this one.
-        written = log.seek(std::max<qint64>(0, log.size() - 2));
-        const QByteArray tail = log.read(2);
-        if (tail.endsWith('\r'))
-            bytes.prepend('\n');
-        else if (!tail.endsWith("\r\n"))
-            bytes.prepend("\r\n");
-    }
-    // Unbuffered, the whole record goes out in one write: a crash can cut it, but never interleave it.
-    if (!written || log.write(bytes) != bytes.size())
+    QString error;
+    if (!RunLog(runLogPath()).append(record, &error))
         showNotice(QStringLiteral("Das Laufprotokoll %1 kann nicht geschrieben werden: %2")
-                       .arg(QDir::toNativeSeparators(log.fileName()), log.errorString()));
+                       .arg(QDir::toNativeSeparators(runLogPath()), error));
 }
 
 QString TFormMain::autoSavePath() const
@@ -192,26 +173,68 @@ QString TFormMain::runLogPath() const
     return writablePath(programSiblingPath(QStringLiteral("-Laeufe.log")));
 }
 
+void TFormMain::autoSave()
+{
+    if (m_results->count() > 0)
+        SaveTextProtocol(autoSavePath());
+}
+
+ProtocolFormat::Table TFormMain::shownTable() const
+{
+    return m_results->table(m_shownOrder);
+}
+
+int TFormMain::entryOfRow(int row) const
+{
+    return row >= 1 && row <= int(m_shownOrder.size()) ? m_shownOrder[size_t(row - 1)] : -1;
+}
+
 void TFormMain::RankProtocol()
 {
-    Results::RankProtocol(*SortGrid1, scoring());
+    // The model ranks at every change; the grid shows it in the operator's order, the chosen rider
+    // staying chosen where the order takes it.
+    const int chosen = entryOfRow(SortGrid1->Row());
+    const TSortOptions &options = SortGrid1->SortOptions();
+    m_shownOrder = m_results->viewOrder(options.SortCol, options.SortDirection == sdDescending);
+    ProtocolFormat::Table table = shownTable();
+    if (table.size() < 2)
+        table.append(QStringList(table.constFirst().size(), QString())); // the grid keeps one row
+    const bool widthsChange = table.constFirst().size() != SortGrid1->ColCount();
+    m_showing = true;
+    SortGrid1->setTable(table);
+    if (chosen >= 0) {
+        const auto at = std::find(m_shownOrder.begin(), m_shownOrder.end(), chosen);
+        if (at != m_shownOrder.end() && int(at - m_shownOrder.begin()) + 1 != SortGrid1->Row())
+            SortGrid1->setRow(int(at - m_shownOrder.begin()) + 1);
+    }
+    m_showing = false;
+    if (widthsChange)
+        FormResize(); // run columns came or went
+    SortGrid1->viewport()->update();
+}
+
+bool TFormMain::startAvailableNow() const
+{
+    return startAvailable(cbBuhn1->count(), cbBuhn2->count(), cbBuhn1->currentIndex(),
+                          cbBuhn2->currentIndex(), m_race->runOpen());
 }
 
 void TFormMain::UpdateProtocolControls()
 {
-    // A run holds START from its start until RESET: while Clock runs and while RESET waits at its end
-    // (in "Passprufüng" the hidden lane 2 can still stop and enter a time then).
-    const bool runOpen = Clock->isActive() || bRESET->isEnabled();
-    const bool startOk = startAvailable(cbBuhn1->count(), cbBuhn2->count(), cbBuhn1->currentIndex(),
-                                        cbBuhn2->currentIndex(), runOpen);
+    // A run holds START from its start until RESET.
+    const bool startOk = startAvailableNow();
     bSTART->setEnabled(startOk);
     bSTART->setColor(startOk ? clGreen : clBtnFace);
     mStart->setEnabled(startOk);
-    const bool entries = hasEntries(SortGrid1->Storage());
+    const bool entries = m_results->count() > 0;
     for (QToolButton *button : {sbSave, sbExcel, sbHTML, sbPrint, sbGramoty})
         button->setEnabled(entries);
     sbCLS->setEnabled(startOk && entries);
-    BitBtnWithColor1->setEnabled(entries && !runOpen);
+    BitBtnWithColor1->setEnabled(entries && !m_race->runOpen());
+    if (!m_race->runOpen()) {
+        m_race->setLaneNumber(0, selectedNumber(cbBuhn1));
+        m_race->setLaneNumber(1, m_race->twoLanes() ? selectedNumber(cbBuhn2) : -1);
+    }
 }
 
 void TFormMain::AdvanceRiders()
@@ -239,9 +262,12 @@ void TFormMain::SortGrid1RowSelected()
     const int number =
         row >= 1 && row < SortGrid1->RowCount() ? startNumber(SortGrid1->Cells(ColNr, row)) : -1;
     SortGrid1->setTag(number < 0 ? -1 : number - 1);
+    if (!m_showing)
+        m_pickedNumber = number;
     // A lane can take the rider only when its selector lists that start number.
-    sb1->setEnabled(bCFG->isEnabled() && number >= 0 && cbBuhn1->findData(number) >= 0);
-    sb2->setEnabled(bCFG->isEnabled() && number >= 0 && cbBuhn2->findData(number) >= 0);
+    const bool idle = !m_race->runOpen();
+    sb1->setEnabled(idle && number >= 0 && cbBuhn1->findData(number) >= 0);
+    sb2->setEnabled(idle && number >= 0 && cbBuhn2->findData(number) >= 0);
 }
 
 void TFormMain::sb1Click(int lane)
@@ -256,7 +282,7 @@ void TFormMain::sb1Click(int lane)
 void TFormMain::SortGrid1DblClick()
 {
     // During a run the double click would hand the coming time to another rider: not then.
-    if (cbMode->currentIndex() == 0 && bCFG->isEnabled())
+    if (cbMode->currentIndex() == 0 && !m_race->runOpen())
         sb1Click(1);
 }
 
@@ -265,49 +291,119 @@ void TFormMain::sbCLSClick()
     if (!FDlgYesNo || !FDlgYesNo->ask(QStringLiteral("Zeile entfernen?")))
         return;
     const int row = SortGrid1->Row();
-    if (row < 1)
+    if (!m_results->removeEntry(entryOfRow(row)))
         return;
-    for (int c = 0; c < SortGrid1->ColCount(); ++c)
-        SortGrid1->setCells(c, row, QString());
-    SortGrid1->DeleteRow(row);
-    RankProtocol();
+    autoSave();
     SortGrid1->setRow(std::min(row, SortGrid1->RowCount() - 1));
     UpdateProtocolControls();
 }
 
 void TFormMain::Zeileentfernen1Click()
 {
-    const int row = SortGrid1->Row();
-    if (row < 1)
-        return;
-    SortGrid1->DeleteRow(row);
-    RankProtocol();
+    if (m_results->removeEntry(entryOfRow(SortGrid1->Row())))
+        autoSave();
 }
 
 void TFormMain::AUS1Click()
 {
-    const int row = SortGrid1->Row();
-    if (row < 1)
+    const int index = entryOfRow(SortGrid1->Row());
+    if (index < 0)
         return;
-    SortGrid1->setCells(ColTime, row, QStringLiteral("AUS"));
-    SortGrid1->setCells(ColPlace, row, QString());
-    RankProtocol();
+    const QString before = m_results->timeOf(index);
+    if (m_results->setOut(index) == ResultsModel::Change::Done) {
+        appendRunLog(0, m_results->entry(index).startNumber(), QStringLiteral("AUS"),
+                     QStringLiteral("vorher %1").arg(before.trimmed()));
+        autoSave();
+    }
 }
 
 void TFormMain::LetztenLaufungueltig1Click()
 {
-    const int row = SortGrid1->Row();
-    if (row < 1)
+    const int index = entryOfRow(SortGrid1->Row());
+    if (index < 0)
         return;
-    const int number = startNumber(SortGrid1->Cells(ColNr, row));
-    if (!InvalidateLastRun(*SortGrid1, row, scoring())) {
+    const QList<Run> &runs = m_results->entry(index).runs;
+    if (runs.isEmpty() || !runs.constLast().counts()) {
         showNotice(QStringLiteral("%1 hat keinen gültigen Lauf, der ungültig werden könnte.")
-                       .arg(SortGrid1->Cells(ColName, row).trimmed()));
+                       .arg(m_results->entry(index).rider.trimmed()));
         return;
     }
+    const int number = m_results->entry(index).startNumber();
+    m_results->correctRun(index, int(runs.size()) - 1, Run{runs.constLast().hundredths, Run::Invalid});
     appendRunLog(0, number, invalidRunText(), QStringLiteral("letzter Lauf ungültig"));
-    RankProtocol();
-    SaveTextProtocol(autoSavePath());
+    autoSave();
+}
+
+void TFormMain::fillRunItems()
+{
+    for (QAction *action : PopupMenu1->actions()) {
+        if (action->property("run").isValid()) {
+            PopupMenu1->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    const int index = entryOfRow(SortGrid1->Row());
+    if (index < 0)
+        return;
+    const QList<Run> &runs = m_results->entry(index).runs;
+    // Without run columns only "Zeit" is seen: it is the last run, and correcting it corrects that.
+    const bool columns = m_results->runColumns() > 0;
+    const int first = columns ? 0 : int(runs.size()) - 1;
+    if (first < 0)
+        return;
+    PopupMenu1->addSeparator()->setProperty("run", -1);
+    for (int i = first; i < runs.size(); ++i) {
+        if (runs[i].state == Run::Out)
+            continue;
+        const QString caption = columns ? runCaption(i) : QStringLiteral("Zeit");
+        QAction *correct = PopupMenu1->addAction(caption + QStringLiteral(" korrigieren…"));
+        correct->setObjectName(QStringLiteral("LaufKorrigieren%1").arg(i + 1));
+        correct->setProperty("run", i);
+        connect(correct, &QAction::triggered, this, [this, i] { correctRunClick(i); });
+        if (columns && runs[i].counts()) {
+            QAction *invalid = PopupMenu1->addAction(caption + QStringLiteral(" ungültig"));
+            invalid->setObjectName(QStringLiteral("LaufUngueltig%1").arg(i + 1));
+            invalid->setProperty("run", i);
+            connect(invalid, &QAction::triggered, this, [this, i] { invalidateRunClick(i); });
+        }
+    }
+}
+
+void TFormMain::correctRunClick(int runIndex)
+{
+    const int index = entryOfRow(SortGrid1->Row());
+    if (index < 0 || runIndex >= m_results->entry(index).runs.size() ||
+        m_race->phase() == RaceState::Phase::Running)
+        return;
+    const Entry &entry = m_results->entry(index);
+    const Run before = entry.runs[runIndex];
+    const QString caption = m_results->runColumns() > 0 ? runCaption(runIndex) : QStringLiteral("Zeit");
+    TDlgEintragen dialog(this);
+    dialog.setCorrection({entry.startNumber(), riderItemText(m_results->cells(index))}, caption, before);
+    const int result = execEntryDialog ? execEntryDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return;
+    const int number = entry.startNumber();
+    if (m_results->correctRun(index, runIndex, dialog.run()) != ResultsModel::Change::Done)
+        return;
+    appendRunLog(0, number, dialog.run().text(),
+                 QStringLiteral("%1 korrigiert, vorher %2").arg(caption, before.text()));
+    autoSave();
+}
+
+void TFormMain::invalidateRunClick(int runIndex)
+{
+    const int index = entryOfRow(SortGrid1->Row());
+    if (index < 0 || runIndex >= m_results->entry(index).runs.size())
+        return;
+    const Run before = m_results->entry(index).runs[runIndex];
+    const int number = m_results->entry(index).startNumber();
+    if (m_results->correctRun(index, runIndex, Run{before.hundredths, Run::Invalid}) !=
+        ResultsModel::Change::Done)
+        return;
+    appendRunLog(0, number, invalidRunText(),
+                 QStringLiteral("%1 ungültig, vorher %2").arg(runCaption(runIndex), before.text()));
+    autoSave();
 }
 
 void TFormMain::BitBtnWithColor1Click()
@@ -316,26 +412,25 @@ void TFormMain::BitBtnWithColor1Click()
         return;
     TDlgEintragen dialog(this);
     QList<TDlgEintragen::Rider> riders;
-    for (const RiderItem &item : riderItems(SortGrid1->Storage())) {
+    for (const RiderItem &item : riderItems(*m_results)) {
         if (item.number >= 0)
             riders.append({item.number, item.text});
     }
-    const int row = SortGrid1->Row();
-    dialog.setRiders(riders, row >= 1 ? startNumber(SortGrid1->Cells(ColNr, row)) : -1);
+    // Only a rider the operator chose since the last load or run is offered: Enter must not file
+    // the time to whoever happens to stand in the grid's first row.
+    dialog.setRiders(riders, m_pickedNumber);
     const int result = execEntryDialog ? execEntryDialog(dialog) : dialog.exec();
     if (result != QDialog::Accepted)
         return;
     const QString remark =
         dialog.Invalid() ? QStringLiteral("von Hand, ungültig") : QStringLiteral("von Hand");
-    recordRun(0, dialog.Number(), dialog.TimeText(), remark);
-    RankProtocol();
-    SaveTextProtocol(autoSavePath());
+    recordRun(0, dialog.Number(), dialog.run(), remark);
     UpdateProtocolControls();
 }
 
 void TFormMain::fillSelectors()
 {
-    const QList<RiderItem> items = riderItems(SortGrid1->Storage());
+    const QList<RiderItem> items = riderItems(*m_results);
     for (QComboBox *selector : {cbBuhn1, cbBuhn2}) {
         selector->clear();
         for (const RiderItem &item : items)
@@ -368,14 +463,8 @@ QString TFormMain::openFilter() const
 
 bool TFormMain::SaveTextProtocol(const QString &path)
 {
-    QString text;
-    for (int r = 0; r < SortGrid1->RowCount(); ++r) {
-        if (SortGrid1->Cells(ColNr, r).isEmpty())
-            continue;
-        text += ProtocolFormat::textLine(SortGrid1->Rows(r).mid(0, SortGrid1->ColCount()));
-    }
     QString error;
-    if (writeFileAtomically(path, toAnsi(text), &error))
+    if (ProtocolStore::saveText(path, shownTable(), &error))
         return true;
     if (path == autoSavePath())
         showNotice(QStringLiteral("Das Protokoll konnte nicht automatisch gesichert werden (%1): %2")
@@ -406,7 +495,9 @@ void TFormMain::sbSaveClick()
     const QString path = dialog.selectedFiles().constFirst();
     m_lastFolder = QFileInfo(path).absolutePath();
     if (m_saveFilterIndex == 1) {
-        SortGrid1->SaveToFile(path);
+        if (!writeFileAtomically(path, ProtocolFormat::csvFile(shownTable())))
+            QMessageBox::critical(this, applicationTitle(),
+                                  QStringLiteral("Can't write to file:") + u'\r' + path);
     } else if (m_saveFilterIndex == 2) {
         WriteHtmlProtocol(path);
     } else if (!SaveTextProtocol(path)) {
@@ -430,7 +521,6 @@ void TFormMain::sbLoadClick()
     m_lastFolder = QFileInfo(path).absolutePath();
     if (!LoadProtocol(path))
         return;
-    RankProtocol();
     FormResize();
 }
 
@@ -438,58 +528,21 @@ bool TFormMain::LoadProtocol(const QString &path)
 {
     // A list that cannot be read must not replace the protocol: the next automatic save would
     // write the empty grid over the last good one.
-    QString reason;
-    QList<QStringList> rows;
-    QStringList header;
-    ProtocolFormat::ParseReport report;
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        reason = QStringLiteral("Das ist ein Ordner, keine Datei.");
-    } else if (!info.exists()) {
-        reason = QStringLiteral("Die Datei gibt es nicht.");
-    } else if (info.size() > MaxStartListBytes) {
-        // Read whole, a file of gigabytes would hold the window and the memory for nothing.
-        reason = QStringLiteral("Sie ist mit %1 MB zu groß für eine Startliste.").arg(info.size() >> 20);
-    } else {
-        QFile file(path);
-        QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly))
-            bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            reason = file.errorString();
-        else if (bytes.isEmpty())
-            reason = QStringLiteral("Die Datei ist leer.");
-        else if ((rows = readProtocolRows(fromAnsi(bytes), header, report)).isEmpty())
-            reason = QStringLiteral("Sie enthält keinen Eintrag.");
-    }
-    if (!reason.isEmpty()) {
+    const ProtocolStore::Loaded loaded = ProtocolStore::load(path);
+    if (!loaded.error.isEmpty()) {
         QMessageBox::critical(this, applicationTitle(),
                               QStringLiteral("Die Startliste %1 kann nicht geladen werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(path), reason));
+                                  .arg(QDir::toNativeSeparators(path), loaded.error));
         return false;
     }
-
-    SortGrid1->setColCount(int(header.size()));
-    SortGrid1->setRows(0, header);
-    if (SortGrid1->SortOptions().SortCol >= SortGrid1->ColCount())
-        SortGrid1->SortOptions().SortCol = ColTime;
-    SortGrid1->setRowCount(int(rows.size()) + 1);
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        SortGrid1->setRows(int(i) + 1, rows[i]);
+    QStringList leftOut = loaded.leftOut();
+    m_results->setScoring(scoringOf(m_settings.Wertung));
+    m_results->load(loaded.protocol.header, loaded.protocol.rows, &leftOut);
+    m_pickedNumber = -1;
     fillSelectors();
-    m_protocolName = info.completeBaseName();
+    m_protocolName = QFileInfo(path).completeBaseName();
     setWindowTitle(applicationTitle() + QStringLiteral(": ") + ProtocolName());
     UpdateProtocolControls();
-
-    QStringList leftOut;
-    if (report.cutCells > 0)
-        leftOut.append(QStringLiteral("%1 Zellen auf %2 Zeichen gekürzt")
-                           .arg(report.cutCells)
-                           .arg(ProtocolFormat::MaxCellLength));
-    if (report.cutShort)
-        leftOut.append(QStringLiteral("nach %1 Zeilen abgebrochen, der Rest übergangen").arg(rows.size()));
-    if (report.ignoredEmptyLines > 0)
-        leftOut.append(QStringLiteral("%1 leere Zeilen am Ende übergangen").arg(report.ignoredEmptyLines));
     if (!leftOut.isEmpty())
         showNotice(QStringLiteral("Startliste %1: %2.")
                        .arg(QDir::toNativeSeparators(path), leftOut.join(QStringLiteral(", "))));

@@ -29,7 +29,7 @@ QString fallbackPagePath(const QString &fileName)
 
 bool TFormMain::WriteHtmlProtocol(const QString &path)
 {
-    if (HtmlProtocol::write(path, SortGrid1->Storage(), applicationTitle()))
+    if (HtmlProtocol::write(path, shownTable(), applicationTitle()))
         return true;
     QMessageBox::critical(this, applicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
     return false;
@@ -47,9 +47,9 @@ void TFormMain::sbHTMLClick()
         wanted == QFileInfo(programSiblingPath(QStringLiteral(".html"))).absoluteFilePath() ||
         wanted == m_helpFile;
     QString path = wanted.isEmpty() || isHelpPage ? fallbackPagePath(fileName) : writablePath(wanted);
-    if (!HtmlProtocol::write(path, SortGrid1->Storage(), applicationTitle())) {
+    if (!HtmlProtocol::write(path, shownTable(), applicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);
-        if (path == fallback || !HtmlProtocol::write(fallback, SortGrid1->Storage(), applicationTitle())) {
+        if (path == fallback || !HtmlProtocol::write(fallback, shownTable(), applicationTitle())) {
             QMessageBox::critical(this, applicationTitle(),
                                   QStringLiteral("Der Schreibfehler der Datei: ") + path);
             return;
@@ -75,15 +75,16 @@ void TFormMain::sbExcelClick()
     const bool canOpen = Excel->Connect();
     Excel->setWorkbookName(DefaultProtocolName());
     Excel->NewWorkbook();
-    for (int r = 0; r < SortGrid1->RowCount(); ++r) {
+    const ProtocolFormat::Table table = shownTable();
+    for (qsizetype r = 0; r < table.size(); ++r) {
         Excel->LineValues.clear();
-        for (int c = 0; c < SortGrid1->ColCount(); ++c)
-            Excel->LineValues.append(HtmlProtocol::firstCommaToPoint(SortGrid1->Cells(c, r)));
+        for (const QString &cell : table[r])
+            Excel->LineValues.append(HtmlProtocol::firstCommaToPoint(cell));
         if (r == 0 && !Excel->LineValues.isEmpty())
             Excel->LineValues[0].prepend(QStringLiteral("Start-"));
         Excel->WriteLine();
     }
-    const Results::Totals totals = Results::CountTotals(SortGrid1->Storage());
+    const Results::Totals totals = Results::CountTotals(table);
     Excel->LineValues = {QStringLiteral("Gesamt:"), QString::number(totals.EntryCount),
                          QString::number(totals.DistinctHorses), QString::number(totals.DistinctTimes)};
     Excel->WriteLine();

@@ -10,6 +10,7 @@
 #include "platform/Graphics.h"
 #include "platform/Sound.h"
 #include "platform/TickCount.h"
+#include "protocol/RaceState.h"
 #include "protocol/ResultsTable.h"
 
 #include <QAction>
@@ -36,8 +37,8 @@ void TFormMain::mStartClick()
 
 void TFormMain::startRun(quint64 stamp)
 {
-    m_startStamp = stamp;
-    StartTick = quint32(stamp / 1000u); // the tick the running displays count from
+    if (!m_race->start(stamp))
+        return;
     bFSTART->show();
     Clock->start();
     cbBuhn1->setEnabled(false);
@@ -52,10 +53,12 @@ void TFormMain::startRun(quint64 stamp)
     mFStart->setEnabled(true);
     bRESET->setEnabled(false);
     mReset->setEnabled(false);
-    for (auto [button, item] : {std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2}}) {
-        button->setEnabled(true);
-        button->setColor(clRed);
-        item->setEnabled(true);
+    // In "Passprufüng" lane 2 is never armed: no edge, key or button can give its rider a time.
+    for (auto [button, item, lane] : {std::tuple{bSTOP1, mSTOP1, 0}, std::tuple{bSTOP2, mStop2, 1}}) {
+        const bool running = m_race->laneRunning(lane);
+        button->setEnabled(running);
+        button->setColor(running ? clRed : clBtnFace);
+        item->setEnabled(running);
     }
     sb1->setEnabled(false);
     sb2->setEnabled(false);
@@ -71,14 +74,13 @@ void TFormMain::mSTOPClick(int lane)
 
 void TFormMain::stopLane(int lane, quint64 stamp)
 {
+    // Measured between the two stamps and only then cut to milliseconds (and by the display and the
+    // protocol to hundredths). A lane stops at most once per run.
+    const qint64 elapsed = m_race->stopLane(lane, stamp);
+    if (elapsed < 0)
+        return;
     QAction *item = lane == 0 ? mSTOP1 : mStop2;
     TBitBtnWithColor *button = lane == 0 ? bSTOP1 : bSTOP2;
-    if (lane < 0 || lane > 1 || !item->isEnabled())
-        return; // a lane stops at most once per run
-
-    // Measured between the two stamps and only then cut to milliseconds (and by the display and the
-    // protocol to hundredths). A key's event time can precede a line's START stamp by a hair: no time.
-    const qint64 elapsed = std::max<qint64>(elapsedMicros(m_startStamp, stamp), 0) / 1000;
     playSoundAsync(QStringLiteral("4.wav"));
     button->setEnabled(false);
     button->setColor(clBtnFace);
@@ -93,29 +95,27 @@ void TFormMain::stopLane(int lane, quint64 stamp)
 
 void TFormMain::AfterLaneStop()
 {
-    bRESET->setEnabled(!mSTOP1->isEnabled() && !mStop2->isEnabled());
-    if (!PanelRI->isVisibleTo(this))
-        bRESET->setEnabled(true);
-    mReset->setEnabled(bRESET->isEnabled());
-
-    if (bSTOP1->isEnabled()) {
+    const bool finished = m_race->phase() == RaceState::Phase::Finished;
+    bRESET->setEnabled(finished);
+    mReset->setEnabled(finished);
+    if (m_race->laneRunning(0)) {
         bSTOP1->setFocus();
-    } else if (bSTOP2->isEnabled() && PanelRI->isVisibleTo(this)) {
+    } else if (m_race->laneRunning(1)) {
         bSTOP2->setFocus();
-    } else if (bRESET->isEnabled()) {
+    } else if (finished) {
         Clock->stop();
         bRESET->setFocus();
         bRESET->setColor(clBlack);
-        RankProtocol();
-        SaveTextProtocol(autoSavePath());
+        m_pickedNumber = -1; // the next entry by hand chooses its rider afresh
     }
 }
 
 void TFormMain::mFStartClick()
 {
-    if (!mFStart->isEnabled())
+    if (m_race->phase() != RaceState::Phase::Running || !mFStart->isEnabled())
         return;
     Clock->stop();
+    m_race->falseStart();
     for (auto [button, item] : {std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2}}) {
         button->setEnabled(false);
         button->setColor(clBtnFace);
@@ -128,6 +128,7 @@ void TFormMain::mResetClick(bool byOperator)
 {
     TimerGesperrt1->stop();
     TimerGesperrt2->stop();
+    m_race->reset();
     SetRunHotKeys(false);
     ShowLaneTime(0, 0);
     ShowLaneTime(1, 0);
@@ -156,13 +157,15 @@ void TFormMain::mResetClick(bool byOperator)
 
 void TFormMain::Led1Click()
 {
-    Led1->setKind(Led1->Kind() == lkRed ? lkGreen : lkRed);
+    m_race->setArmed(!m_race->armed());
+    Led1->setKind(m_race->armed() ? lkGreen : lkRed);
 }
 
 void TFormMain::cbModeChange()
 {
     const int mode = cbMode->currentIndex();
     const bool twoLanes = mode == 1;
+    m_race->setTwoLanes(twoLanes);
     PanelT2->setVisible(twoLanes);
     cbBuhn2->setVisible(twoLanes);
     PanelRI->setVisible(twoLanes);
@@ -176,10 +179,11 @@ void TFormMain::cbModeChange()
 
 void TFormMain::ClockTimer()
 {
-    if (bSTOP1->isEnabled())
-        ShowLaneTime(PanelT1->property("Tag").toInt(), elapsedBetween(StartTick, GetTickCount()));
-    if (bSTOP2->isEnabled())
-        ShowLaneTime(PanelT2->property("Tag").toInt(), elapsedBetween(StartTick, GetTickCount()));
+    const auto startTick = quint32(m_race->startStamp() / 1000u); // the tick the displays count from
+    if (m_race->laneRunning(0))
+        ShowLaneTime(PanelT1->property("Tag").toInt(), elapsedBetween(startTick, GetTickCount()));
+    if (m_race->laneRunning(1))
+        ShowLaneTime(PanelT2->property("Tag").toInt(), elapsedBetween(startTick, GetTickCount()));
 }
 
 void TFormMain::ShowLaneTime(int lane, qint64 ms)

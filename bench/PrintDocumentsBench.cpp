@@ -1,10 +1,10 @@
 // The documents of the preview window "Ansicht" at show size: 1,000 certificates and a protocol of
 // 1,000 entries composed into the preview, the certificates printed to a PDF file, and paging at
 // the end of the long document.
-#include "controls/MyGrids.h"
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
 #include "printing/FPP.h"
+#include "protocol/ProtocolFiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -19,22 +19,22 @@ namespace {
 
 constexpr int Entries = 1000;
 
-StringGridCells protocol(int entries)
+ProtocolFormat::Table protocol(int entries)
 {
-    StringGridCells cells(5, entries + 1);
-    cells.setRows(0, {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
-                      QStringLiteral("Zeit"), QStringLiteral("Platz")});
+    ProtocolFormat::Table cells(entries + 1);
+    cells[0] = QStringList({QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
+                            QStringLiteral("Zeit"), QStringLiteral("Platz")});
     for (int i = 1; i <= entries; ++i)
-        cells.setRows(i, {QString::number(i), QStringLiteral("Reiterin %1 Muster").arg(i),
-                          QStringLiteral("Stute %1").arg(i % 97),
-                          QStringLiteral("%1,%2").arg(20 + i % 9).arg(i % 100), QString::number(i)});
+        cells[i] = QStringList({QString::number(i), QStringLiteral("Reiterin %1 Muster").arg(i),
+                                QStringLiteral("Stute %1").arg(i % 97),
+                                QStringLiteral("%1,%2").arg(20 + i % 9).arg(i % 100), QString::number(i)});
     return cells;
 }
 
 // A preview window over a long protocol, with every certificate field printed.
 struct Show
 {
-    StringGridCells cells = protocol(Entries);
+    ProtocolFormat::Table cells = protocol(Entries);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     TFormPP form;
 
@@ -48,7 +48,7 @@ struct Show
         }
         form.setPrintSource([this] {
             return TPrintSource{
-                &cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, 1,
+                cells,  QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, 1,
                 Entries};
         });
         form.setDocumentMode(mode);

@@ -391,6 +391,7 @@ void TMyStringGrid::setTable(const QList<QStringList> &rows)
         m_cells.setRows(int(r), rows[r]);
     m_model->rowChanged(0);
     m_model->dataRowsChanged();
+    updateGeometries(); // the scroll bars now, so the viewport has its final width for the columns
 }
 
 void TMyStringGrid::removeRow(int row)

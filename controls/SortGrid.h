@@ -24,7 +24,6 @@ enum TCellBevelStyle {
     cbLowered
 };
 
-
 // The look of one cell, prepared by the grid and adjusted by OnGetCellFormat.
 struct TFormatOptions
 {

@@ -1,6 +1,5 @@
 #include "printing/FPP.h"
 
-#include "controls/MyGrids.h"
 #include "platform/SharedPrinter.h"
 #include "printing/PrintDocuments.h"
 
@@ -238,15 +237,14 @@ void TFormPP::ComposeDocument()
     if (!engine.BeginDocument())
         return;
     EngineSink sink(engine);
-    StringGridCells empty(5, 1);
-    const StringGridCells &cells = source.cells ? *source.cells : empty;
     if (documentMode() == 0) {
         TProtocolComposer composer(sink, r, screenDpi());
-        composer.ComposeProtocol({&cells, source.protocolName, source.dateCaption});
+        composer.ComposeProtocol({source.table, source.protocolName, source.dateCaption});
     } else if (source.certLayout) {
         ComposeCertificates(
             sink, *source.certLayout,
-            {&cells, source.protocolName, QDate::currentDate(), source.fromPage, source.toPage}, screenDpi());
+            {source.table, source.protocolName, QDate::currentDate(), source.fromPage, source.toPage},
+            screenDpi());
     }
     engine.EndDocument();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/Preview.h"
+#include "protocol/ProtocolFiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,14 +14,13 @@ class QLabel;
 class QProgressDialog;
 class QPushButton;
 class QSpinBox;
-class StringGridCells;
 
 // What the preview composes from, read afresh at every composition: the protocol as the grid
 // holds it now, its name, the date panel's caption, the certificate layout (whose data fields
 // keep the last certificate's texts) and the print dialog's range of entries.
 struct TPrintSource
 {
-    const StringGridCells *cells = nullptr;
+    ProtocolFormat::Table table; // row 0 the captions
     QString protocolName;
     QString dateCaption;
     QByteArray *certLayout = nullptr;

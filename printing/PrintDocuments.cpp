@@ -1,10 +1,7 @@
 #include "printing/PrintDocuments.h"
 
-#include "controls/MyGrids.h"
-#include "controls/SortCompare.h"
 #include "printing/CertLayout.h"
 #include "protocol/ResultsTable.h"
-#include "protocol/Runs.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -77,10 +74,10 @@ void TProtocolComposer::MeasureColumns()
 {
     ColumnX.fill(0);
     ColumnX[0] = m_r.left();
-    const StringGridCells &cells = *m_data->cells;
+    const ProtocolFormat::Table &cells = m_data->table;
     for (int c = 0; c < m_colCount; ++c) {
         int widest = 0;
-        for (int r = 0; r < cells.RowCount(); ++r)
+        for (int r = 0; r < int(cells.size()); ++r)
             widest = qMax(widest, textWidth(columnText(c, r)) + 10);
         ColumnX[c + 1] = ColumnX[c] + widest;
     }
@@ -89,7 +86,7 @@ void TProtocolComposer::MeasureColumns()
 // A horse prints after a blank; the column is measured with it, so the name stays inside.
 QString TProtocolComposer::columnText(int col, int row) const
 {
-    QString text = m_data->cells->Cells(col, row);
+    QString text = m_data->table.value(row).value(col);
     if (row > 0 && col == Results::ColHorse)
         text.prepend(u' ');
     return text;
@@ -141,8 +138,8 @@ void TProtocolComposer::DrawProtocolPageFrame()
 void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
 {
     m_data = &data;
-    const StringGridCells &cells = *data.cells;
-    m_colCount = qMin(cells.ColCount(), MaxColumns);
+    const ProtocolFormat::Table &cells = data.table;
+    m_colCount = qMin(int(cells.value(0).size()), MaxColumns);
     // Each page has a canvas of its own: never hold one across a page break.
     m_sink.canvas().setBrush(Qt::NoBrush);
 
@@ -162,7 +159,7 @@ void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
 
     DrawProtocolPageFrame();
     bool rowOnPage = false;
-    for (int row = 1; row < cells.RowCount(); ++row) {
+    for (int row = 1; row < int(cells.size()); ++row) {
         setFont(QStringLiteral("Courier New"), TableFontSize, false);
         const int hc = textHeight();
         // A page too small for even one row still takes one, so the pages always move on.
@@ -201,20 +198,19 @@ void TProtocolComposer::composeUnfitting()
 
 QString certificateText(int kind, const CertificatePrintData &data, int row, const QString &ownText)
 {
-    const StringGridCells &cells = *data.cells;
+    const ProtocolFormat::Table &cells = data.table;
     // A time prints with its unit; no valid run prints nothing rather than a lone " sek.".
     auto seconds = [&](bool mean) {
-        const Results::RunSummary runs = Results::summarizeRow(cells, row, LocaleConverter());
+        const Results::RunSummary runs = Results::summarizeRow(cells, row);
         if (runs.validRuns == 0)
             return QString();
-        return (mean ? Results::hundredthsText(runs.meanHundredths) : runs.bestText) +
-               QStringLiteral(" sek.");
+        return Results::timeText(mean ? runs.meanHundredths : runs.best) + QStringLiteral(" sek.");
     };
     switch (kind) {
-    case ckPlatz: return cells.Cells(Results::ColPlace, row);
-    case ckMannschaft: return cells.Cells(Results::ColName, row);
-    case ckLand: return cells.Cells(Results::ColHorse, row);
-    case ckKreis: return cells.Cells(Results::ColTime, row);
+    case ckPlatz: return cells.value(row).value(Results::ColPlace);
+    case ckMannschaft: return cells.value(row).value(Results::ColName);
+    case ckLand: return cells.value(row).value(Results::ColHorse);
+    case ckKreis: return cells.value(row).value(Results::ColTime);
     case ckDurchschnitt: return seconds(true);
     case ckBestzeit: return seconds(false);
     case ckDatum: return certDateText(data.date);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/ProtocolFiles.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QFont>
@@ -9,7 +11,6 @@
 #include <array>
 
 class QPainter;
-class StringGridCells;
 
 // The pages a composition draws on: the engine while previewing, a recorder in tests. The canvas
 // works in page units of 0.1 mm from the paper's top-left corner.
@@ -25,11 +26,11 @@ public:
 // logical resolution: the size a font of S points gets on a 0.1 mm page.
 int canvasFontPixels(int size, qreal screenDpi);
 
-// What the protocol pages print: the grid's cells in its current order (row 0 the captions), the
+// What the protocol pages print: the protocol as the grid shows it (row 0 the captions), the
 // protocol's name for the title, and the date panel's caption for the date line.
 struct ProtocolPrintData
 {
-    const StringGridCells *cells = nullptr;
+    ProtocolFormat::Table table;
     QString protocolName;
     QString dateCaption;
 };
@@ -72,7 +73,7 @@ private:
 // current order; none when to < from), the date for "Datum" and the protocol's name.
 struct CertificatePrintData
 {
-    const StringGridCells *cells = nullptr;
+    ProtocolFormat::Table table;
     QString protocolName;
     QDate date;
     int fromRow = 1;

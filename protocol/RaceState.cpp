@@ -39,12 +39,21 @@ void RaceState::setLaneNumber(int lane, int number)
     emit changed();
 }
 
+void RaceState::setArmed(bool armed)
+{
+    if (armed == m_armed)
+        return;
+    m_armed = armed;
+    emit changed();
+}
+
 bool RaceState::start(quint64 stamp)
 {
     if (runOpen())
         return false;
     m_phase = Phase::Running;
     m_falseStarted = false;
+    m_armed = false;
     m_startStamp = stamp;
     m_running = {true, m_twoLanes};
     m_time = {-1, -1};
@@ -76,6 +85,7 @@ void RaceState::falseStart()
 void RaceState::reset()
 {
     m_phase = Phase::Ready;
+    m_armed = false;
     m_running = {false, false};
     m_time = {-1, -1};
     emit changed();

@@ -37,6 +37,9 @@ public:
     quint64 startStamp() const { return m_startStamp; }
     // True from a false start until the next START.
     bool falseStarted() const { return m_falseStarted; }
+    // The light barrier's START is armed (the lamp is green); START and RESET disarm it.
+    bool armed() const { return m_armed; }
+    void setArmed(bool armed);
 
     // Arms the lanes that take part; nothing while a run is open.
     bool start(quint64 stamp);
@@ -56,6 +59,7 @@ private:
     Phase m_phase = Phase::Ready;
     bool m_twoLanes = true;
     bool m_falseStarted = false;
+    bool m_armed = false;
     quint64 m_startStamp = 0;
     std::array<bool, Lanes> m_running{};
     std::array<qint64, Lanes> m_time{-1, -1};

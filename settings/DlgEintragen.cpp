@@ -1,7 +1,7 @@
 #include "settings/DlgEintragen.h"
 
 #include "controls/WindowStyle.h"
-#include "protocol/Runs.h"
+#include "protocol/ResultsModel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,7 +28,7 @@ TDlgEintragen::TDlgEintragen(QWidget *parent)
     edZeit->setObjectName(QStringLiteral("edZeit"));
     edZeit->setGeometry(60, 40, 80, 22);
     edZeit->setMaxLength(16);
-    edZeit->setPlaceholderText(Results::hundredthsText(1234));
+    edZeit->setPlaceholderText(Results::timeText(1234));
     timeLabel->setBuddy(edZeit);
 
     cbUngueltig = new QCheckBox(QStringLiteral("ungültig"), this);
@@ -65,10 +65,23 @@ void TDlgEintragen::setRiders(const QList<Rider> &riders, int selected)
     for (const Rider &rider : riders)
         cbReiter->addItem(rider.text, rider.number);
     cbReiter->setCurrentIndex(selected < 0 ? -1 : cbReiter->findData(selected));
+    cbReiter->setEnabled(true);
+    setWindowTitle(QStringLiteral("Zeit eintragen"));
     edZeit->clear();
     cbUngueltig->setChecked(false);
     lbFehler->clear();
     edZeit->setFocus();
+}
+
+void TDlgEintragen::setCorrection(const Rider &rider, const QString &runCaption, const Results::Run &run)
+{
+    setRiders({rider}, rider.number);
+    cbReiter->setEnabled(false);
+    setWindowTitle(runCaption + QStringLiteral(" korrigieren"));
+    if (run.state == Results::Run::Valid)
+        edZeit->setText(Results::timeText(run.hundredths));
+    cbUngueltig->setChecked(run.state == Results::Run::Invalid);
+    edZeit->selectAll();
 }
 
 int TDlgEintragen::Number() const
@@ -78,9 +91,16 @@ int TDlgEintragen::Number() const
     return cbReiter->currentIndex() >= 0 && ok ? number : -1;
 }
 
+Results::Run TDlgEintragen::run() const
+{
+    if (Invalid())
+        return {0, Results::Run::Invalid};
+    return {Results::parseTime(edZeit->text()).value_or(0), Results::Run::Valid};
+}
+
 QString TDlgEintragen::TimeText() const
 {
-    return Invalid() ? Results::invalidRunText() : edZeit->text().trimmed();
+    return run().text();
 }
 
 bool TDlgEintragen::Invalid() const
@@ -93,10 +113,10 @@ void TDlgEintragen::OKBtnClick()
     if (Number() < 0) {
         lbFehler->setText(QStringLiteral("Bitte einen Reiter wählen."));
         cbReiter->setFocus();
-    } else if (!Invalid() && !Results::isTimeText(edZeit->text())) {
+    } else if (!Invalid() && Results::parseTime(edZeit->text()).value_or(0) <= 0) {
         lbFehler->setText(
             QStringLiteral("„%1“ ist keine Zeit. Bitte wie %2 eingeben, oder „ungültig“ wählen.")
-                .arg(edZeit->text(), Results::hundredthsText(1234)));
+                .arg(edZeit->text(), Results::timeText(1234)));
         edZeit->setFocus();
         edZeit->selectAll();
     } else {

@@ -213,7 +213,14 @@ protected:
 
     QString cell(int col, int row) const { return grid()->Cells(col, row); }
     // The protocol row of a start number, or -1.
-    int rowOf(int number) const { return Results::rowOfStartNumber(grid()->Storage(), number); }
+    int rowOf(int number) const
+    {
+        for (int r = 1; r < grid()->RowCount(); ++r) {
+            if (Results::startNumber(grid()->Cells(Results::ColNr, r)) == number)
+                return r;
+        }
+        return -1;
+    }
     // The log of every lane time, beside the program.
     QString runLogPath() const { return dir.filePath(QStringLiteral("ombrel-Laeufe.log")); }
 

@@ -1,6 +1,6 @@
 #include "tests/app/FMainFixture.h"
 
-#include "protocol/Runs.h"
+#include "protocol/ResultsModel.h"
 #include "settings/DlgEintragen.h"
 
 #include <QCheckBox>

@@ -1,6 +1,5 @@
 // "Drucken" in the preview window through a real print system: a private CUPS scheduler with a
 // PDF queue, the shared printer pointed at that queue by name, the job files read back.
-#include "controls/MyGrids.h"
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
 #include "printing/FPP.h"
@@ -50,7 +49,7 @@ protected:
         completeCertLayout(layout);
         form.setPrintSource([this] {
             return TPrintSource{
-                &cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
+                cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
                 to};
         });
         form.resize(700, 900);
@@ -80,7 +79,7 @@ protected:
         return jobs.size() == jobsBefore + 1 ? jobs.last() : QString();
     }
 
-    StringGridCells cells = sampleProtocol(3);
+    ProtocolFormat::Table cells = sampleProtocol(3);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     int from = 1, to = 3;
     QString status;

@@ -1,6 +1,5 @@
 #include "printing/FPP.h"
 
-#include "controls/MyGrids.h"
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
 #include "tests/printing/PdfSupport.h"
@@ -28,7 +27,7 @@ protected:
         completeCertLayout(layout);
         form.setPrintSource([this] {
             return TPrintSource{
-                &cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
+                cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
                 to};
         });
         form.resize(700, 900);
@@ -46,7 +45,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }
 
-    StringGridCells cells = sampleProtocol(3);
+    ProtocolFormat::Table cells = sampleProtocol(3);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     int from = 1, to = 3;
     TFormPP form;

@@ -1,6 +1,5 @@
 #include "printing/PrintDocuments.h"
 
-#include "controls/MyGrids.h"
 #include "printing/CertLayout.h"
 #include "tests/printing/PageRecorder.h"
 
@@ -13,15 +12,15 @@ namespace {
 // The worked example: a printable area of 2000 x 2870 with margins 160, 60, 60, 60.
 const QRect R(QPoint(160, 60), QPoint(1940, 2810));
 
-StringGridCells protocol(int entries, const QString &name = QStringLiteral("Anna Muster"))
+ProtocolFormat::Table protocol(int entries, const QString &name = QStringLiteral("Anna Muster"))
 {
-    StringGridCells cells(5, entries + 1);
-    cells.setRows(0, {QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
-                      QStringLiteral("Zeit"), QStringLiteral("Platz")});
+    ProtocolFormat::Table cells(entries + 1);
+    cells[0] = QStringList({QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Pferd"),
+                            QStringLiteral("Zeit"), QStringLiteral("Platz")});
     for (int i = 1; i <= entries; ++i)
-        cells.setRows(i, {QString::number(i), name, QStringLiteral("Pferd %1").arg(i % 7),
-                          QStringLiteral("%1,%2").arg(20 + i % 5).arg(i % 100, 2, 10, QChar(u'0')),
-                          QString::number(i)});
+        cells[i] = QStringList({QString::number(i), name, QStringLiteral("Pferd %1").arg(i % 7),
+                                QStringLiteral("%1,%2").arg(20 + i % 5).arg(i % 100, 2, 10, QChar(u'0')),
+                                QString::number(i)});
     return cells;
 }
 
@@ -29,10 +28,10 @@ struct Composed
 {
     PageRecorder recorder;
     TProtocolComposer composer;
-    explicit Composed(const StringGridCells &cells, const QRect &r = R)
+    explicit Composed(const ProtocolFormat::Table &cells, const QRect &r = R)
         : composer(recorder, r, 96)
     {
-        const ProtocolPrintData data{&cells, QStringLiteral("Stutenprüfung"),
+        const ProtocolPrintData data{cells, QStringLiteral("Stutenprüfung"),
                                      QStringLiteral("08.12.26   10:15")};
         composer.ComposeProtocol(data);
         recorder.finish();
@@ -49,7 +48,7 @@ qreal monoWidth(int chars, int size)
 
 TEST(ComposeProtocol, ChoosesTheLargestTableFontThatStaysWithinFiveUnitsOfTheRightMargin)
 {
-    const StringGridCells cells = protocol(3, QStringLiteral("Alexandra Zimmermann-Oberhuber"));
+    const ProtocolFormat::Table cells = protocol(3, QStringLiteral("Alexandra Zimmermann-Oberhuber"));
     Composed c(cells);
     // Widest texts per column: "Nr.", the name, " Pferd 3" (8: a horse prints after a blank),
     // "22,03" (5), "Platz" (5).
@@ -69,7 +68,7 @@ TEST(ComposeProtocol, ChoosesTheLargestTableFontThatStaysWithinFiveUnitsOfTheRig
 
 TEST(ComposeProtocol, PlacesHeaderFrameCaptionsAndEntriesByTheColumnRule)
 {
-    const StringGridCells cells = protocol(3);
+    const ProtocolFormat::Table cells = protocol(3);
     Composed c(cells);
     ASSERT_EQ(c.recorder.pages().size(), 1u);
     const RecordedPage &page = c.recorder.pages()[0];
@@ -119,7 +118,7 @@ TEST(ComposeProtocol, PlacesHeaderFrameCaptionsAndEntriesByTheColumnRule)
 
 TEST(ComposeProtocol, BreaksPagesWithFreshHeadersAndEndsWithTheTotals)
 {
-    const StringGridCells cells = protocol(150);
+    const ProtocolFormat::Table cells = protocol(150);
     Composed c(cells);
     const auto &pages = c.recorder.pages();
     ASSERT_GE(pages.size(), 2u);
@@ -212,13 +211,13 @@ qreal advance(const RecordedText &t)
 
 TEST(ComposeCertificates, PlacesFieldsAtTheirMillimetresByAlignment)
 {
-    const StringGridCells cells = protocol(5);
+    const ProtocolFormat::Table cells = protocol(5);
     QByteArray layout =
         layoutWith({{ckMannschaft, placed(ckMannschaft, 100, 50, caLeft)},
                     {ckLand, placed(ckLand, 100, 80, caCenter)},
                     {ckFirstLine, placed(ckFirstLine, 100, 110, caRight, QStringLiteral("Urkunde"))}});
     PageRecorder recorder;
-    ComposeCertificates(recorder, layout, {&cells, QStringLiteral("Liste"), QDate(2026, 12, 8), 1, 1}, 96);
+    ComposeCertificates(recorder, layout, {cells, QStringLiteral("Liste"), QDate(2026, 12, 8), 1, 1}, 96);
     recorder.finish();
     ASSERT_EQ(recorder.pages().size(), 1u);
     const RecordedPage &page = recorder.pages()[0];
@@ -240,11 +239,11 @@ TEST(ComposeCertificates, PlacesFieldsAtTheirMillimetresByAlignment)
 
 TEST(ComposeCertificates, OnePagePerRowOfTheRangeInGridOrder)
 {
-    const StringGridCells cells = protocol(6);
+    const ProtocolFormat::Table cells = protocol(6);
     QByteArray layout = layoutWith(
         {{ckMannschaft, placed(ckMannschaft, 30, 30, caLeft)}, {ckLand, placed(ckLand, 30, 50, caLeft)}});
     PageRecorder recorder;
-    ComposeCertificates(recorder, layout, {&cells, QString(), QDate(2026, 12, 8), 3, 5}, 96);
+    ComposeCertificates(recorder, layout, {cells, QString(), QDate(2026, 12, 8), 3, 5}, 96);
     recorder.finish();
     ASSERT_EQ(recorder.pages().size(), 3u);
     for (int k = 0; k < 3; ++k)
@@ -254,7 +253,7 @@ TEST(ComposeCertificates, OnePagePerRowOfTheRangeInGridOrder)
 
     PageRecorder none;
     QByteArray allOff = layoutWith({});
-    ComposeCertificates(none, allOff, {&cells, QString(), QDate(2026, 12, 8), 2, 4}, 96);
+    ComposeCertificates(none, allOff, {cells, QString(), QDate(2026, 12, 8), 2, 4}, 96);
     none.finish();
     ASSERT_EQ(none.pages().size(), 3u) << "an empty page per entry";
     EXPECT_TRUE(none.pages()[1].texts.empty());
@@ -262,13 +261,14 @@ TEST(ComposeCertificates, OnePagePerRowOfTheRangeInGridOrder)
 
 TEST(ComposeCertificates, FieldTextsByKind)
 {
-    StringGridCells cells = protocol(3);
-    cells.setCells(3, 2, QString());
+    ProtocolFormat::Table cells = protocol(3);
+    cells[2][3] = QString();
     // Rider 3 has every run kept: the best and the mean count only the valid ones.
-    cells.setColCount(8);
-    cells.setRows(0, cells.Rows(0).mid(0, 5) + QStringList{u"1. Lauf"_qs, u"2. Lauf"_qs, u"3. Lauf"_qs});
-    cells.setRows(3, cells.Rows(3).mid(0, 5) + QStringList{u"12,00"_qs, u"0,00"_qs, u"12,35"_qs});
-    const CertificatePrintData data{&cells, QStringLiteral("Stutenprüfung"), QDate(2026, 12, 8), 1, 3};
+    for (qsizetype r = 1; r < cells.size(); ++r)
+        cells[r] += QStringList(3, QString());
+    cells[0] += QStringList{u"1. Lauf"_qs, u"2. Lauf"_qs, u"3. Lauf"_qs};
+    cells[3] = cells[3].mid(0, 5) + QStringList{u"12,00"_qs, u"0,00"_qs, u"12,35"_qs};
+    const CertificatePrintData data{cells, QStringLiteral("Stutenprüfung"), QDate(2026, 12, 8), 1, 3};
     struct Case
     {
         int kind, row;

@@ -176,14 +176,14 @@ TEST(ProtocolFormat, ReadingStopsAfterTheMostRowsAndTextALoadKeeps)
     for (int i = 1; i <= MaxRows + 5; ++i)
         entries += QString::number(i) + u";R\r\n"_qs;
     const QString gap = u"1;A\r"_qs + QString(MaxRows, u'\r') + u"2;B\r\n"_qs;
-    QString longRows; // 4,001 or 4,002 characters a row: 62 rows stay below MaxText
-    for (int i = 1; i <= 100; ++i)
+    QString longRows; // 4,001 to 4,004 characters a row: 999 rows stay below MaxText
+    for (int i = 1; i <= 1010; ++i)
         longRows += QString::number(i) + QString(u";"_qs + QString(1000, u'x')).repeated(4) + u"\n"_qs;
     const Case cases[] = {
         {"just enough", entries.section(u"\r\n"_qs, 0, MaxRows - 1), QString::number(MaxRows), false},
         {"more entries", entries, QString::number(MaxRows), true},
         {"empty lines before an entry count", gap, u"1"_qs, true},
-        {"much text", longRows, u"62"_qs, true},
+        {"much text", longRows, u"999"_qs, true},
     };
     for (const Case &c : cases) {
         ParseReport report;

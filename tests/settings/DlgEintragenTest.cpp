@@ -20,18 +20,20 @@ struct EntryCase
     const char *time; // what the box hands on when accepted
 };
 
-// Times as the program writes them pass; anything else is refused unless the run is invalid.
+// Times in hundredths pass and are handed on as the program writes them; anything else is refused
+// unless the run is invalid.
 const EntryCase EntryCases[] = {
-    {"12,34", false, true, "12,34"}, {" 9,05 ", false, true, "9,05"}, {"1234,00", false, true, "1234,00"},
-    {"12.34", false, false, ""},     {"12,3", false, false, ""},      {"12,345", false, false, ""},
-    {"12", false, false, ""},        {",34", false, false, ""},       {"0,00", false, false, ""},
-    {"-1,00", false, false, ""},     {"1e1,00", false, false, ""},    {"", false, false, ""},
-    {"12345,00", false, false, ""},  {"", true, true, "0,00"},        {"Unsinn", true, true, "0,00"},
+    {"12,34", false, true, "12,34"}, {" 9,05 ", false, true, "9,05"},  {"1234,00", false, true, "1234,00"},
+    {"12.34", false, false, ""},     {"12,3", false, true, "12,30"},   {"12,345", false, false, ""},
+    {"12", false, true, "12,00"},    {"012,00", false, true, "12,00"}, {",34", false, false, ""},
+    {"0,00", false, false, ""},      {"-1,00", false, false, ""},      {"1e1,00", false, false, ""},
+    {"", false, false, ""},          {"12345,00", false, false, ""},   {"", true, true, "0,00"},
+    {"Unsinn", true, true, "0,00"},
 };
 
 } // namespace
 
-TEST(TDlgEintragen, TakesOnlyTimesWrittenAsTheProgramWritesThem)
+TEST(TDlgEintragen, TakesTimesInHundredthsAndWritesThemAsTheProgramDoes)
 {
     TDlgEintragen box;
     box.show();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controls/MyGrids.h"
+#include "protocol/ProtocolFiles.h"
 
 // A protocol of entries numbered 1..n: "Reiterin<n>" on "Stute<n>" with a time and a place, row 0
-// the captions, as the grid holds it for printing.
-StringGridCells sampleProtocol(int entries);
+// the captions, as the grid shows it for printing.
+ProtocolFormat::Table sampleProtocol(int entries);

@@ -1,6 +1,7 @@
 #include "controls/ButtonWithColor.h"
 #include "printing/Preview.h"
 #include "settings/Cfg.h"
+#include "settings/QtTranslations.h"
 #include "tests/TestSupport.h"
 
 #include <QCheckBox>
@@ -223,6 +224,34 @@ TEST_F(CertEditor, FontShownAtTwiceItsSize)
     EXPECT_EQ(record(0).FontName, u"Times New Roman"_qs);
     EXPECT_EQ(record(0).FontSize, 12);
     EXPECT_EQ(record(0).FontStyle, fsBold);
+}
+
+TEST_F(CertEditor, FontDialogUnderGermanTextsOpensOnTheFieldsFont)
+{
+    const auto german = installQtTranslations(QLocale(QLocale::German, QLocale::Germany));
+    ASSERT_TRUE(german);
+    for (const int style : {0, int(fsBold), int(fsItalic), fsBold | fsItalic, fsBold | fsUnderline}) {
+        TCertField field = record(9);
+        field.FontStyle = style;
+        field.FontSize = 14;
+        field.Text = u"Sieger"_qs;
+        setCertField(settings.CertLayout, 9, field);
+        const QByteArray before = settings.CertLayout;
+        select(9);
+        QFont offered;
+        dialog.execFontDialog = [&](QFontDialog &fontDialog) {
+            offered = fontDialog.currentFont();
+            return int(QDialog::Accepted);
+        };
+        dialog.bFont->click();
+        EXPECT_EQ(offered.family(), u"Liberation Serif"_qs) << style;
+        EXPECT_EQ(offered.pointSize(), 14) << style;
+        EXPECT_EQ(offered.bold(), bool(style & fsBold)) << style;
+        EXPECT_EQ(offered.italic(), bool(style & fsItalic)) << style;
+        EXPECT_EQ(offered.underline(), bool(style & fsUnderline)) << style;
+        select(0);
+        EXPECT_EQ(settings.CertLayout, before) << style;
+    }
 }
 
 TEST_F(CertEditor, DateAndFileNameAreShownNotStored)

@@ -11,6 +11,7 @@
 #include "controls/WindowStyle.h"
 #include "platform/AppPaths.h"
 #include "platform/Brand.h"
+#include "platform/DateText.h"
 #include "platform/Graphics.h"
 #include "platform/SharedPrinter.h"
 #include "platform/Shell.h"
@@ -300,7 +301,7 @@ void TFormMain::TimerDateTimer()
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale;
-    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
+    PanelDate->setText(shortDateText(now.date(), locale) + QStringLiteral("   ") +
                        locale.toString(now.time(), QLocale::ShortFormat));
 }
 

@@ -283,7 +283,7 @@ TEST(ComposeCertificates, FieldTextsByKind)
         {ckDurchschnitt, 2, QString()},
         {ckBestzeit, 3, QStringLiteral("12,00 sek.")},
         {ckDurchschnitt, 3, QStringLiteral("12,18 sek.")},
-        {ckDatum, 1, QStringLiteral("08.12.26")},
+        {ckDatum, 1, QStringLiteral("08.12.2026")},
         {ckDateiname, 1, QStringLiteral("Stutenprüfung")},
         {ckFirstLine + 3, 1, QStringLiteral("own")},
     };

@@ -68,7 +68,7 @@ TFormMain::TFormMain(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("v. 0.90"));
+    setWindowTitle(QStringLiteral("v. " OMBREL_VERSION));
     setFont(windowFont());
     resize(800, 515);
     setMinimumSize(798, 418);

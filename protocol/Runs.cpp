@@ -69,11 +69,11 @@ bool isInvalidTime(QStringView text, const LocaleConverter &converter)
 
 namespace {
 
-// A run that counts: a time above zero.
-bool isValidRun(QStringView text, const LocaleConverter &converter)
+// A run that counts: a time above zero as a lane display shows it. Any other number ("9e16",
+// "10000,00") was typed into a file, and would overflow a mean or print as a best time.
+bool isValidRun(QStringView text)
 {
-    const double key = timeKey(text, converter);
-    return key != NoTime && key > 0;
+    return isTimeText(text);
 }
 
 } // namespace
@@ -97,7 +97,7 @@ RunSummary summarizeRuns(const QStringList &runs, const LocaleConverter &convert
         if (run.trimmed().isEmpty())
             continue;
         ++summary.runs;
-        if (!isValidRun(run, converter))
+        if (!isValidRun(run))
             continue; // invalid, out, or no time at all
         const double time = timeKey(run, converter);
         ++summary.validRuns;
@@ -199,14 +199,14 @@ bool InvalidateLastRun(TSortGrid &grid, int row, Scoring scoring)
     const QStringList runs = runsOfRow(grid.Storage(), row);
     if (scoring == Scoring::BestRun && !runs.isEmpty()) {
         const int last = FirstRunColumn + int(runs.size()) - 1;
-        if (!isValidRun(grid.Cells(last, row), converter))
+        if (!isValidRun(grid.Cells(last, row)))
             return false;
         grid.setCells(last, row, invalidRunText());
         showBestRun(grid, row, converter);
         return true;
     }
     const QString time = grid.Cells(ColTime, row);
-    if (!isValidRun(time, converter))
+    if (!isValidRun(time))
         return false;
     grid.setCells(ColTime, row, invalidRunText());
     grid.setCells(ColPlace, row, QString());

@@ -259,7 +259,7 @@ TEST_F(CertEditor, DateAndFileNameAreShownNotStored)
     dialog.currentDate = [] { return QDate(2026, 3, 5); };
     dialog.setProtocolName(u"Fohlenrennen"_qs);
     select(6);
-    EXPECT_EQ(dialog.Edit1->text(), u"05.03.26"_qs);
+    EXPECT_EQ(dialog.Edit1->text(), u"05.03.2026"_qs);
     EXPECT_FALSE(dialog.Edit1->isEnabled());
     select(7);
     EXPECT_EQ(dialog.Edit1->text(), u"Fohlenrennen"_qs);

@@ -11,6 +11,7 @@
 #include "controls/WindowStyle.h"
 #include "platform/AppPaths.h"
 #include "platform/Brand.h"
+#include "platform/DateText.h"
 #include "platform/Graphics.h"
 #include "platform/SharedPrinter.h"
 #include "platform/Shell.h"
@@ -69,7 +70,7 @@ TFormMain::TFormMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     m_race = new RaceState(this);
-    setWindowTitle(QStringLiteral("v. 0.90"));
+    setWindowTitle(QStringLiteral("v. " OMBREL_VERSION));
     setFont(windowFont());
     resize(800, 515);
     setMinimumSize(798, 418);
@@ -303,7 +304,7 @@ void TFormMain::TimerDateTimer()
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale;
-    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
+    PanelDate->setText(shortDateText(now.date(), locale) + QStringLiteral("   ") +
                        locale.toString(now.time(), QLocale::ShortFormat));
 }
 

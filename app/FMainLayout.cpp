@@ -371,12 +371,16 @@ void TFormMain::FormResize()
         fit(col, design);
     for (int col = Results::ColumnCount; col < SortGrid1->ColCount(); ++col)
         fit(col, 67); // the runs, as wide as "Zeit"
-    // Run columns can leave "Name" too little; the grid then scrolls sideways instead.
+    // Run columns can leave "Name" too little; the grid then scrolls sideways instead. Setting the
+    // policy lays the grid out, which can show the vertical scroll bar and so take room again.
     constexpr int NarrowestName = 120;
-    const int name = SortGrid1->ClientWidth() - fixed - SortGrid1->ColCount();
-    SortGrid1->setHorizontalScrollBarPolicy(name < NarrowestName ? Qt::ScrollBarAsNeeded
-                                                                 : Qt::ScrollBarAlwaysOff);
-    SortGrid1->setColWidths(1, std::max(name, NarrowestName));
+    for (int pass = 0, room = -1; pass < 3 && room != SortGrid1->ClientWidth(); ++pass) {
+        room = SortGrid1->ClientWidth();
+        const int name = room - fixed - SortGrid1->ColCount();
+        SortGrid1->setHorizontalScrollBarPolicy(name < NarrowestName ? Qt::ScrollBarAsNeeded
+                                                                     : Qt::ScrollBarAlwaysOff);
+        SortGrid1->setColWidths(1, std::max(name, NarrowestName));
+    }
 
     // Top bar, tool bar and selector bar keep their left and right groups at the edges.
     PanelDate->setGeometry(PanelTop->width() - 222, 0, 222, PanelTop->height());

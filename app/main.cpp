@@ -2,11 +2,10 @@
 #include "printing/FPP.h"
 #include "settings/Cfg.h"
 #include "settings/DlgYesNo.h"
+#include "settings/QtTranslations.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -14,10 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ombrel"));
 
     // The system dialogs (open, save, print) speak the operator's language, as the program does.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    const auto qtTexts = installQtTranslations(QLocale());
 
     // The windows in their order: the settings dialog needs the main window's settings and port probe.
     TFormMain form;

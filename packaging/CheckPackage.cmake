@@ -1,6 +1,7 @@
 # Builds the Debian package from the program already built, into a folder of its own, and checks
 # what dpkg-deb reads from it: the files where the desktop and the program look for them, the
-# dependencies on the libraries the program links and on the packages no link shows.
+# dependencies on the libraries the program links and on the packages no link shows; then what
+# lintian finds.
 # Arguments: CPACK, CPACK_CONFIG, OUTPUT, BINDIR, DATADIR, VERSION.
 
 file(REMOVE_RECURSE ${OUTPUT})
@@ -58,6 +59,25 @@ execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${OUTPUT}/root${DATADIR}/applic
     RESULT_VARIABLE result OUTPUT_VARIABLE problems ERROR_VARIABLE problems)
 if(NOT result EQUAL 0 OR problems)
     string(APPEND failures "ombrel.desktop: ${problems}\n")
+endif()
+
+# The newest changelog entry is the version packaged, which lintian does not compare.
+execute_process(COMMAND gzip -dc ${OUTPUT}/root${DATADIR}/doc/ombrel/changelog.gz OUTPUT_VARIABLE changelog)
+string(REGEX MATCH "^ombrel \\(([^)]*)\\)" newest "${changelog}")
+if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
+    string(APPEND failures "the changelog's newest entry is not version ${VERSION}: ${newest}\n")
+endif()
+
+# Debian's own checker, where it is installed: no errors and no warnings (a missing manual page is one).
+find_program(LINTIAN lintian)
+if(LINTIAN)
+    execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${deb}
+        RESULT_VARIABLE result OUTPUT_VARIABLE tags ERROR_VARIABLE tags)
+    if(NOT result EQUAL 0)
+        string(APPEND failures "lintian:\n${tags}")
+    endif()
+else()
+    message(STATUS "lintian is not installed; scripts/install-deps.sh --tests installs it")
 endif()
 
 if(failures)

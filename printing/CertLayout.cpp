@@ -1,9 +1,9 @@
 #include "printing/CertLayout.h"
 
 #include "platform/AnsiCodec.h"
+#include "platform/DateText.h"
 
 #include <QDate>
-#include <QLocale>
 #include <QtEndian>
 
 #include <algorithm>
@@ -199,7 +199,7 @@ void setCertFieldFont(TCertField &field, const QFont &font, int pointSize)
 
 QString certDateText(const QDate &date)
 {
-    return QLocale().toString(date, QLocale::ShortFormat);
+    return shortDateText(date);
 }
 
 std::array<TCertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout)

@@ -21,7 +21,7 @@ for option in "$@"; do
                 libgtest-dev libgmock-dev libbenchmark-dev
                 clang-format clang-tidy
                 unzip poppler-utils cups
-                "${packaging[@]}" desktop-file-utils
+                "${packaging[@]}" desktop-file-utils lintian
             )
             ;;
         *) echo "usage: $0 [--package] [--tests]" >&2; exit 2 ;;

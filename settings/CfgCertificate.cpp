@@ -5,6 +5,7 @@
 #include "printing/Preview.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -16,6 +17,8 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -26,6 +29,24 @@ constexpr int SheetHeight = 297;
 bool isLine(int kind)
 {
     return kind >= ckFirstLine && kind <= ckLastLine;
+}
+
+// The installed style of family nearest to font's weight, with its slant. The font dialog preselects a
+// style by name, and names a font without a style name in Qt's translated words ("Fett"), which match
+// none of the face's own names; it then falls back to the first style of its list.
+QString installedStyle(const QString &family, const QFont &font)
+{
+    QString nearest;
+    int distance = std::numeric_limits<int>::max();
+    for (const QString &style : QFontDatabase::styles(family)) {
+        const QFont face = QFontDatabase::font(family, style, font.pointSize());
+        const int apart = std::abs(face.weight() - font.weight());
+        if (face.italic() == font.italic() && apart < distance) {
+            nearest = style;
+            distance = apart;
+        }
+    }
+    return nearest;
 }
 
 } // namespace
@@ -232,13 +253,18 @@ void TCfgDialog::bFontClick()
     // "Times New Roman" resolves to, and keeping that face keeps the written name.
     QFont offered = written;
     offered.setFamily(QFontInfo(written).family());
+    offered.setStyleName(installedStyle(offered.family(), written));
     QFontDialog dialog(offered, this);
+    const QFont shown = dialog.currentFont();
     const int result = execFontDialog ? execFontDialog(dialog) : dialog.exec();
-    if (result != QDialog::Accepted)
+    // OK on what the dialog showed changes nothing, even where it cannot show the field's style (a bold
+    // that only the renderer makes up).
+    if (result != QDialog::Accepted || dialog.currentFont() == shown)
         return;
     QFont chosen = dialog.currentFont();
     if (chosen.family() == offered.family())
         chosen.setFamily(written.family());
+    chosen.setStyleName(QString()); // a field keeps only bold and italic of the style
     chosen.setPointSize(std::max(qRound(chosen.pointSizeF()), 1) * 2);
     bFont->setFont(chosen);
 }

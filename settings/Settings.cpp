@@ -33,6 +33,10 @@ struct SettingRow
     Slice slice;
     int initial;      // integers only; an absent place has none, the layout starts all zero
     int savePosition; // 1 is written first; 0 for a row whose value an earlier row writes
+    // A stored value outside loads as the initial one: a mode no box item stands for would be saved
+    // back as no choice at all.
+    int lowest = std::numeric_limits<int>::min();
+    int highest = std::numeric_limits<int>::max();
 };
 
 // Every persistent setting, in load order. The load stops at the first failing read, so the order
@@ -49,10 +53,15 @@ const SettingRow SettingsTable[] = {
     {u"Width", &Settings::Width, Slice::Whole, 808, 3},
     {u"Height", &Settings::Height, Slice::Whole, 542, 4},
     {u"Nadpis", &Settings::CertLayout, Slice::Whole, 0, 9},
-    {u"FilterInd", &Settings::FilterInd, Slice::Whole, 2, 10},
-    {u"Mode", &Settings::Mode, Slice::Whole, 1, 11},
-    {u"Wertung", &Settings::Wertung, Slice::Whole, 0, 12},
+    {u"FilterInd", &Settings::FilterInd, Slice::Whole, 2, 10, 1, 3},
+    {u"Mode", &Settings::Mode, Slice::Whole, 1, 11, 0, 1},
+    {u"Wertung", &Settings::Wertung, Slice::Whole, 0, 12, 0, 1},
 };
+
+// Larger than any file the program writes: the layout with every byte escaped to at most four
+// characters, a dozen numbers and the group line. A bigger file is not the program's own, and reading
+// it would cost every start and every write at the exit its whole size.
+constexpr qint64 LargestSettingsFile = 4 * qint64(CertLayoutSize) + 1024;
 
 template <class... Ts> struct Overloaded : Ts...
 {
@@ -112,7 +121,9 @@ bool readRow(const SettingRow &row, Settings &settings, const SettingsFile &file
                               qint32 value = 0;
                               if (!file.readInteger(name, value))
                                   return false;
-                              settings.*f = fromStored(value, row.slice);
+                              const int stored = fromStored(value, row.slice);
+                              settings.*f =
+                                  stored < row.lowest || stored > row.highest ? row.initial : stored;
                               return true;
                           },
                           [&](std::optional<int> Settings::*f) {
@@ -134,9 +145,22 @@ bool readRow(const SettingRow &row, Settings &settings, const SettingsFile &file
                       row.field);
 }
 
-QString failedToSet(QStringView name)
+QString failedToSet(QStringView name, const QString &path)
 {
-    return QStringLiteral("Failed to set data for '%1'").arg(name);
+    return QStringLiteral("Die Einstellung '%1' ließ sich nicht in %2 schreiben; sie und die Einstellungen "
+                          "nach ihr sind nicht gespeichert.")
+        .arg(name, QDir::toNativeSeparators(path));
+}
+
+// Only the program's own values, in the group it writes: a file of anything else is not its settings,
+// and its strange groups would stay in the file at every save.
+bool holdsOwnValuesOnly(const SettingsFile &file)
+{
+    const QStringList names = file.valueNames();
+    return !names.isEmpty() && std::all_of(names.cbegin(), names.cend(), [](const QString &name) {
+        return std::any_of(std::cbegin(SettingsTable), std::cend(SettingsTable),
+                           [&](const SettingRow &row) { return row.name == name; });
+    });
 }
 
 // Keeps a damaged settings file for a look by hand and frees its place for a fresh one.
@@ -205,6 +229,11 @@ bool SettingsFile::openKey(bool canCreate)
         return false;
     }
     return true;
+}
+
+QStringList SettingsFile::valueNames() const
+{
+    return m_settings ? m_settings->allKeys() : QStringList();
 }
 
 void SettingsFile::closeKey()
@@ -278,8 +307,15 @@ bool SettingsFile::commit()
 
 QString loadSettings(Settings &settings, SettingsFile &file)
 {
+    const QFileInfo info(file.path());
+    if (info.isFile() && info.size() > LargestSettingsFile)
+        return moveAside(file.path());
     if (!file.openKey(false))
-        return QFileInfo::exists(file.path()) ? moveAside(file.path()) : QString();
+        return info.exists() ? moveAside(file.path()) : QString();
+    if (!holdsOwnValuesOnly(file)) {
+        file.closeKey();
+        return moveAside(file.path());
+    }
     for (const SettingRow &row : SettingsTable) {
         if (!readRow(row, settings, file))
             break;
@@ -299,7 +335,7 @@ QString writeSettings(const Settings &settings, SettingsFile &file)
               [](const SettingRow *a, const SettingRow *b) { return a->savePosition < b->savePosition; });
 
     if (!file.openKey(true))
-        return failedToSet(order.front()->name);
+        return failedToSet(order.front()->name, file.path());
     QString error;
     for (const SettingRow *row : order) {
         const QString name = row->name.toString();
@@ -309,7 +345,7 @@ QString writeSettings(const Settings &settings, SettingsFile &file)
         else
             written = file.writeInteger(name, storedInteger(settings, row->name));
         if (!written) {
-            error = failedToSet(row->name);
+            error = failedToSet(row->name, file.path());
             break;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -70,6 +71,8 @@ public:
     bool openKey(bool canCreate);
     void closeKey();
 
+    // Every value of the file; a value in a group other than the one written is named "<group>/<name>".
+    QStringList valueNames() const;
     // Fails when the value is missing or not an integer.
     bool readInteger(const QString &name, qint32 &value) const;
     // Reads into the whole of buffer: a missing value reads nothing and succeeds, a shorter one fills
@@ -88,14 +91,15 @@ private:
 };
 
 // Reads the values in table order; the first read that fails ends the load silently, keeping what
-// was read before it. A missing file reads nothing.
-// A file that is there but cannot be read at all would refuse every later write as well, so it is
-// moved aside as "<name>.defekt" and the load keeps the initial values; the returned text then tells
-// the operator (empty otherwise).
+// was read before it. A value out of its range reads as its initial value. A missing file reads nothing.
+// A file that is there but cannot be read at all would refuse every later write as well, and one that is
+// not the program's (values it never writes, none of its own, larger than it ever writes) would stay in
+// the way for ever: either is moved aside as "<name>.defekt" and the load keeps the initial values; the
+// returned text then tells the operator (empty otherwise).
 QString loadSettings(Settings &settings, SettingsFile &file);
 
-// Writes every value. Returns "Failed to set data for '<name>'" for the first write that fails, after
-// which nothing more is written, and empty on success. A file that cannot be created fails the first
+// Writes every value. Returns a German text naming the first value whose write fails, after which
+// nothing more is written, and empty on success. A file that cannot be created fails the first
 // write, so lost settings never go unnoticed.
 QString writeSettings(const Settings &settings, SettingsFile &file);
 

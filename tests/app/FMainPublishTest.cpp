@@ -3,6 +3,7 @@
 #include "tests/support/XlsxSheet.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -243,4 +244,14 @@ TEST_F(FMainPublishTest, CaptionsStayWholeBesideTheScrollBarInAnyFont)
         }
         EXPECT_LE(total, grid->viewport()->width()) << pixels;
     }
+}
+
+TEST_F(FMainPublishTest, TheExampleListFitsBesideTheScrollBarAtTheDefaultSize)
+{
+    // As the operator first meets it: a fresh start at the default size, then the shipped list.
+    loadFile(QStringLiteral(OMBREL_APP_DATA "/Beispiel-Startliste.txt"));
+    QApplication::processEvents();
+    TSortGrid *shown = grid();
+    ASSERT_TRUE(shown->verticalScrollBar()->isVisible());
+    EXPECT_LE(shown->horizontalHeader()->length(), shown->viewport()->width()) << "\"Platz\" is cut";
 }

@@ -3,6 +3,10 @@
 TEST_F(FMainTest, StartsIdleWithOnlyLoadingAvailable)
 {
     EXPECT_EQ(form->windowTitle(), u"Ombrel v. 0.90"_qs);
+    const QLabel *date = label("PanelDate");
+    EXPECT_TRUE(date->text().startsWith(QDate::currentDate().toString(u"dd.MM.yyyy   "_qs)))
+        << date->text().toStdString();
+    EXPECT_LE(date->fontMetrics().horizontalAdvance(date->text()), date->contentsRect().width());
     EXPECT_EQ(combo("cbMode")->currentText(), u"Passrennen"_qs);
     EXPECT_TRUE(child<QWidget>(u"PanelT2"_qs)->isVisible());
     EXPECT_FALSE(button("bSTART")->isEnabled());

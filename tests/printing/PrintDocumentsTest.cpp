@@ -263,11 +263,14 @@ TEST(ComposeCertificates, FieldTextsByKind)
 {
     ProtocolFormat::Table cells = protocol(3);
     cells[2][3] = QString();
-    // Rider 3 has every run kept: the best and the mean count only the valid ones.
-    for (qsizetype r = 1; r < cells.size(); ++r)
-        cells[r] += QStringList(3, QString());
-    cells[0] += QStringList{u"1. Lauf"_qs, u"2. Lauf"_qs, u"3. Lauf"_qs};
-    cells[3] = cells[3].mid(0, 5) + QStringList{u"12,00"_qs, u"0,00"_qs, u"12,35"_qs};
+    // Rider 3 has every run kept: the best and the mean count only the valid ones, and a number no
+    // lane display shows is no run.
+    const QStringList runs{u"12,00"_qs, u"0,00"_qs, u"9e16"_qs, u"12,35"_qs, u"1e17"_qs, u"10000,00"_qs};
+    for (qsizetype r = 0; r < cells.size(); ++r)
+        cells[r] += QStringList(runs.size(), QString());
+    for (int i = 0; i < runs.size(); ++i)
+        cells[0][5 + i] = QString::number(i + 1) + u". Lauf"_qs;
+    cells[3] = cells[3].mid(0, 5) + runs;
     const CertificatePrintData data{cells, QStringLiteral("Stutenprüfung"), QDate(2026, 12, 8), 1, 3};
     struct Case
     {
@@ -283,7 +286,7 @@ TEST(ComposeCertificates, FieldTextsByKind)
         {ckDurchschnitt, 2, QString()},
         {ckBestzeit, 3, QStringLiteral("12,00 sek.")},
         {ckDurchschnitt, 3, QStringLiteral("12,18 sek.")},
-        {ckDatum, 1, QStringLiteral("08.12.26")},
+        {ckDatum, 1, QStringLiteral("08.12.2026")},
         {ckDateiname, 1, QStringLiteral("Stutenprüfung")},
         {ckFirstLine + 3, 1, QStringLiteral("own")},
     };

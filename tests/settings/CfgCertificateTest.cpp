@@ -1,6 +1,7 @@
 #include "controls/ButtonWithColor.h"
 #include "printing/Preview.h"
 #include "settings/Cfg.h"
+#include "settings/QtTranslations.h"
 #include "tests/TestSupport.h"
 
 #include <QCheckBox>
@@ -225,12 +226,40 @@ TEST_F(CertEditor, FontShownAtTwiceItsSize)
     EXPECT_EQ(record(0).FontStyle, fsBold);
 }
 
+TEST_F(CertEditor, FontDialogUnderGermanTextsOpensOnTheFieldsFont)
+{
+    const auto german = installQtTranslations(QLocale(QLocale::German, QLocale::Germany));
+    ASSERT_TRUE(german);
+    for (const int style : {0, int(fsBold), int(fsItalic), fsBold | fsItalic, fsBold | fsUnderline}) {
+        TCertField field = record(9);
+        field.FontStyle = style;
+        field.FontSize = 14;
+        field.Text = u"Sieger"_qs;
+        setCertField(settings.CertLayout, 9, field);
+        const QByteArray before = settings.CertLayout;
+        select(9);
+        QFont offered;
+        dialog.execFontDialog = [&](QFontDialog &fontDialog) {
+            offered = fontDialog.currentFont();
+            return int(QDialog::Accepted);
+        };
+        dialog.bFont->click();
+        EXPECT_EQ(offered.family(), u"Liberation Serif"_qs) << style;
+        EXPECT_EQ(offered.pointSize(), 14) << style;
+        EXPECT_EQ(offered.bold(), bool(style & fsBold)) << style;
+        EXPECT_EQ(offered.italic(), bool(style & fsItalic)) << style;
+        EXPECT_EQ(offered.underline(), bool(style & fsUnderline)) << style;
+        select(0);
+        EXPECT_EQ(settings.CertLayout, before) << style;
+    }
+}
+
 TEST_F(CertEditor, DateAndFileNameAreShownNotStored)
 {
     dialog.currentDate = [] { return QDate(2026, 3, 5); };
     dialog.setProtocolName(u"Fohlenrennen"_qs);
     select(6);
-    EXPECT_EQ(dialog.Edit1->text(), u"05.03.26"_qs);
+    EXPECT_EQ(dialog.Edit1->text(), u"05.03.2026"_qs);
     EXPECT_FALSE(dialog.Edit1->isEnabled());
     select(7);
     EXPECT_EQ(dialog.Edit1->text(), u"Fohlenrennen"_qs);

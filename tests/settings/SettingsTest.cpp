@@ -252,14 +252,19 @@ TEST_F(SettingsStore, RefusedWriteIsReportedByName)
     s.Left = 0;
     s.Top = 0;
 
+    // The operator reads German, never a library's English.
+    const auto refusedAt = [](const QString &file) {
+        return u"Die Einstellung 'Left' ließ sich nicht in %1 schreiben; sie und die Einstellungen nach ihr "
+               u"sind nicht gespeichert."_qs.arg(file);
+    };
     // A folder where no file can be created, even by root: the first value written is refused.
     SettingsFile refused(QStringLiteral("/proc/self/Ombrel.ini"));
-    EXPECT_EQ(writeSettings(s, refused), u"Failed to set data for 'Left'"_qs);
+    EXPECT_EQ(writeSettings(s, refused), refusedAt(refused.path()));
 
     // The file's place is taken by a folder: it cannot be opened for writing at all.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Ombrel.ini")));
     SettingsFile blocked(path);
-    EXPECT_EQ(writeSettings(s, blocked), u"Failed to set data for 'Left'"_qs);
+    EXPECT_EQ(writeSettings(s, blocked), refusedAt(path));
 
     // A folder that cannot be made (its parent is a file) loses the settings just the same.
     const QString beneathFile = dir.filePath(QStringLiteral("plain/Ombrel.ini"));
@@ -267,7 +272,32 @@ TEST_F(SettingsStore, RefusedWriteIsReportedByName)
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     SettingsFile unreachable(beneathFile);
-    EXPECT_EQ(writeSettings(s, unreachable), u"Failed to set data for 'Left'"_qs);
+    EXPECT_EQ(writeSettings(s, unreachable), refusedAt(beneathFile));
+}
+
+TEST_F(SettingsStore, ValueOutOfItsRangeLoadsAsItsInitialValue)
+{
+    const QByteArray before =
+        "[General]\nPort1=1\nPort2=2\nAlg1=0\nAlg2=0\nLeft=1\nTop=2\nWidth=900\nHeight=600\n";
+    const Settings initial;
+    struct Case
+    {
+        QByteArray values;
+        int filterInd, mode, wertung;
+    };
+    const Case cases[] = {
+        {"FilterInd=3\nMode=99\nWertung=1\n", 3, initial.Mode, 1},
+        {"FilterInd=1\nMode=0\nWertung=99\n", 1, 0, initial.Wertung},
+        {"FilterInd=0\nMode=-1\nWertung=-1\n", initial.FilterInd, initial.Mode, initial.Wertung},
+    };
+    for (const Case &c : cases) {
+        path = dir.filePath(QString::fromLatin1(c.values.toHex()) + u".ini"_qs); // Qt caches by path
+        writeIni(before + c.values);
+        const Settings s = load();
+        EXPECT_EQ(s.FilterInd, c.filterInd) << c.values.constData();
+        EXPECT_EQ(s.Mode, c.mode) << c.values.constData();
+        EXPECT_EQ(s.Wertung, c.wertung) << c.values.constData();
+    }
 }
 
 TEST(SettingsKey, FollowsTheProgramFileName)
@@ -296,6 +326,12 @@ TEST_F(SettingsStore, AFileThatCannotBeReadIsMovedAsideAndWrittenAfresh)
              QFile older(path + u".defekt"_qs);
              ASSERT_TRUE(older.open(QIODevice::WriteOnly));
          }},
+        // Files that read, but not as the program's settings.
+        {"random bytes", [&] { writeIni("\x93\xfe=\x01\x7f\n[\xc3\x28]\n\xa0%=\xff\nLeft=1\n"); }},
+        {"no group the program writes", [&] { writeIni("[Fremd]\nPort1=1\nLeft=10\n"); }},
+        {"a value that is not the program's", [&] { writeIni("[General]\nPort1=1\nFarbe=rot\n"); }},
+        {"a junk line beyond any settings file",
+         [&] { writeIni("[General]\nPort1=1\n;" + QByteArray(1 << 20, 'x') + '\n'); }},
     };
     for (const Case &c : cases) {
         c.damage();

@@ -42,7 +42,8 @@ public:
     int documentMode() const;
     void setPrintSource(std::function<TPrintSource()> source) { m_source = std::move(source); }
 
-    // Composes the chosen document from scratch into the preview's pages.
+    // Composes the chosen document from scratch into the preview's pages. A page that cannot be
+    // made ends the composition with a message; the preview is then empty.
     void ComposeDocument();
 
     TPrintPreview *PrintPreview1 = nullptr;
@@ -50,6 +51,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void FormCreate();
@@ -59,8 +61,11 @@ private:
     void sePageChange(int value);
     void cbOriChange(int index);
     void cbPapirChange(int index);
+    void composePages(const TPrintSource &source);
     void showPrintProgress(int page, int count);
     void reportPrintResult(TPrintResult result, int pages);
+    void setStatus(const QString &text);
+    void placeStatus();
 
     QWidget *Panel1 = nullptr;
     QPushButton *Button1 = nullptr;
@@ -72,4 +77,5 @@ private:
     QLabel *lbStatus = nullptr;
     QProgressDialog *m_progress = nullptr;
     std::function<TPrintSource()> m_source;
+    QString m_statusText;
 };

@@ -7,9 +7,12 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -17,6 +20,8 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -73,6 +78,46 @@ public:
 
 private:
     TPrintPreview &m_engine;
+};
+
+// Composes every page but keeps only the listed ones (all when the list is empty): the others are
+// drawn on a page that is thrown away, so page numbers and totals stay those of the whole document.
+class ListedPagesSink : public PageSink
+{
+public:
+    ListedPagesSink(TPrintPreview &engine, const QPageRanges &pages)
+        : m_engine(engine)
+        , m_pages(pages)
+    {}
+    QPainter &canvas() override
+    {
+        if (listed())
+            return *m_engine.PageCanvas();
+        if (!m_discard) {
+            m_discard = std::make_unique<QPainter>(&m_discarded);
+            m_discard->setTransform(m_engine.PageCanvas()->transform());
+        }
+        return *m_discard;
+    }
+    void newPage() override
+    {
+        m_kept = m_kept || listed();
+        m_discard.reset();
+        ++m_page;
+        // The engine's open page is still empty until a listed page has been drawn on it.
+        if (listed() && m_kept)
+            m_engine.NewPage();
+    }
+
+private:
+    bool listed() const { return m_pages.isEmpty() || m_pages.contains(m_page); }
+
+    TPrintPreview &m_engine;
+    QPageRanges m_pages;
+    int m_page = 1;
+    bool m_kept = false;
+    QPicture m_discarded;
+    std::unique_ptr<QPainter> m_discard;
 };
 
 // A page number typed above the last page shows the last page instead of being refused.
@@ -283,16 +328,18 @@ void TFormPP::composePages(const TPrintSource &source)
     const QRect r = engine.MarginRect();
     if (!engine.BeginDocument())
         return;
-    EngineSink sink(engine);
     StringGridCells empty(5, 1);
     const StringGridCells &cells = source.cells ? *source.cells : empty;
     if (documentMode() == 0) {
+        ListedPagesSink sink(engine, source.pages);
         TProtocolComposer composer(sink, r, screenDpi());
         composer.ComposeProtocol({&cells, source.protocolName, source.dateCaption});
     } else if (source.certLayout) {
+        EngineSink sink(engine);
         ComposeCertificates(
             sink, *source.certLayout,
-            {&cells, source.protocolName, QDate::currentDate(), source.fromPage, source.toPage}, screenDpi());
+            {&cells, source.protocolName, QDate::currentDate(), source.fromPage, source.toPage, source.pages},
+            screenDpi());
     }
     engine.EndDocument();
 }
@@ -300,9 +347,31 @@ void TFormPP::composePages(const TPrintSource &source)
 void TFormPP::Button1Click()
 {
     setStatus(QString());
-    const int pages = PrintPreview1->PageCount();
-    const TPrintResult result = PrintPreview1->PrintAll();
+    TPrintPreview &engine = *PrintPreview1;
+    const QString file = sharedPrinter().outputFileName();
+    const bool overwrites = !file.isEmpty() && engine.PageCount() > 0 && engine.PreviewState() == psIdle &&
+                            QFileInfo::exists(file);
+    if (overwrites && file != m_confirmedFile && !confirmOverwrite(file)) {
+        setStatus(
+            QStringLiteral("Nicht gedruckt: %1 bleibt, wie sie war.").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    m_confirmedFile.clear(); // once written, the file is asked about again
+    const int pages = engine.PageCount();
+    const TPrintResult result = engine.PrintAll();
     reportPrintResult(result, pages);
+}
+
+bool TFormPP::confirmOverwrite(const QString &file)
+{
+    QMessageBox box(
+        QMessageBox::Question, applicationTitle(),
+        QStringLiteral("Die Datei %1 gibt es schon.\nÜberschreiben?").arg(QDir::toNativeSeparators(file)),
+        QMessageBox::NoButton, this);
+    const QPushButton *yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void TFormPP::setStatus(const QString &text)

@@ -3,6 +3,7 @@
 #include "controls/MyGrids.h"
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
+#include "printing/PrintDialog.h"
 #include "tests/printing/PdfSupport.h"
 #include "tests/support/SampleProtocol.h"
 
@@ -10,7 +11,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -259,4 +262,34 @@ TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
     EXPECT_EQ(form.PrintPreview1->PageCount(), 0);
     form.ComposeDocument();
     EXPECT_EQ(form.PrintPreview1->PageCount(), 3);
+}
+
+TEST_F(FormPPTest, EachDocumentHasItsOwnPdfFileAndAFileIsOnlyOverwrittenWhenAsked)
+{
+    QStringList proposed;
+    for (int mode : {0, 1}) {
+        runPrintDialog(&form, 1, proposedPdfFile(QStringLiteral("/Listen"), QStringLiteral("A"), mode),
+                       [&](QPrintDialog &dialog) {
+                           proposed << dialog.findChild<QLineEdit *>(QStringLiteral("filename"))->text();
+                           return int(QDialog::Rejected);
+                       });
+    }
+    EXPECT_EQ(proposed.join(u' '), QStringLiteral("/Listen/A-Protokoll.pdf /Listen/A-Urkunden.pdf"));
+
+    PdfPrinter pdf(300);
+    show(1);
+    // Each case: whether the print dialog confirmed the file, the answer, whether asked and written.
+    const std::tuple<bool, const char *, bool, bool> cases[] = {
+        {true, "Nein", false, true}, {false, "Nein", true, false}, {false, "Ja", true, true}};
+    for (const auto &[confirmed, answer, asked, written] : cases) {
+        QFile old(pdf.path());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
+        old.close();
+        form.setConfirmedOutputFile(confirmed ? pdf.path() : QString());
+        QString said;
+        answerBox(&said, answer);
+        QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+        EXPECT_EQ(said.contains(pdf.path()), asked) << said.toStdString();
+        EXPECT_EQ(QFileInfo(pdf.path()).size() > 3, written) << answer;
+    }
 }

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QMainWindow>
+#include <QPageRanges>
 
 #include <functional>
 #include <memory>
@@ -239,12 +240,14 @@ private:
     TFDlgYesNo *FDlgYesNo = nullptr;
     TFormPP *FormPP = nullptr;
     int m_printFrom = 1, m_printTo = 1; // the print dialog's range of entries
+    QPageRanges m_printPages;           // the pages it listed; empty for all
     TCfgDialog *CfgDialog = nullptr;
     Settings m_settings;
     QString m_helpFile;
     QString m_fileTypeCsv, m_fileTypeHtml, m_fileTypeText;
     int m_saveFilterIndex = 2;
     QString m_lastFolder;
-    QString m_protocolName; // base name of the last loaded start list
+    QString m_protocolName;   // base name of the last loaded start list
+    QString m_protocolFolder; // and its folder
     bool m_pointerPlaced = false;
 };

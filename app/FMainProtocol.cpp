@@ -478,6 +478,7 @@ bool TFormMain::LoadProtocol(const QString &path)
         SortGrid1->setRows(int(i) + 1, rows[i]);
     fillSelectors();
     m_protocolName = info.completeBaseName();
+    m_protocolFolder = info.absolutePath();
     setWindowTitle(applicationTitle() + QStringLiteral(": ") + ProtocolName());
     UpdateProtocolControls();
 

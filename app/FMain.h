@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -199,6 +200,9 @@ private:
 
     // Shows a message in the notice strip above the protocol without taking the focus.
     void showNotice(const QString &text);
+    void clearNotices();
+    static constexpr int MaxNotices = 5;
+    QStringList m_notices; // the strip's lines, newest first
 
     // The leading digits of a lane time stay dim until the time reaches them.
     static constexpr TColor DimDigit = 0x404040;

@@ -10,6 +10,7 @@
 #include "controls/Udigit.h"
 #include "controls/WindowStyle.h"
 #include "platform/AppPaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/Brand.h"
 #include "platform/Graphics.h"
 #include "platform/SharedPrinter.h"
@@ -195,6 +196,10 @@ void TFormMain::FormCreate()
     PortMask = ProbeComPorts();
     const QString exampleList = shippedFilePath(QStringLiteral("Beispiel-Startliste.txt"));
     m_lastFolder = exampleList.isEmpty() ? programDir() : QFileInfo(exampleList).absolutePath();
+
+    // A save cut short leaves its temporary beside the protocol; the older ones are litter now.
+    removeStaleSaveTemporaries(programSiblingPath(QStringLiteral(".txt")));
+    removeStaleSaveTemporaries(autoSavePath());
 
     TimerDateTimer();
     openComPorts();

@@ -2,6 +2,7 @@
 #include "tests/app/FMainFixture.h"
 
 #include <QCursor>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -56,7 +57,31 @@ protected:
     }
 };
 
+// Beside the protocol, temporaries of saves cut short (the file's name and six letters) older than the
+// protocol, as old, and newer (it may hold the only copy of the last run); and a copy of the operator's.
+class FMainSaveLeftoversTest : public FMainTest
+{
+protected:
+    void beforeForm() override
+    {
+        const QDateTime savedAt = QDateTime::currentDateTime().addSecs(-60);
+        const std::pair<const char *, int> files[] = {
+            {"", 0}, {".bak", 60}, {".qWmKzA", 60}, {".XyRtUv", 0}, {".Lopmnb", -60}};
+        for (auto [suffix, age] : files) {
+            QFile file(dir.filePath(u"ombrel.txt"_qs + QLatin1String(suffix)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Nr.\t") == 4 && file.flush());
+            ASSERT_TRUE(file.setFileTime(savedAt.addSecs(-age), QFileDevice::FileModificationTime));
+        }
+    }
+};
+
 } // namespace
+
+TEST_F(FMainSaveLeftoversTest, TemporariesOfSavesCutShortAndNotNewerThanTheProtocolGoAtTheStart)
+{
+    EXPECT_EQ(QDir(dir.path()).entryList({u"ombrel.txt*"_qs}, QDir::Files, QDir::Name),
+              QStringList({u"ombrel.txt"_qs, u"ombrel.txt.Lopmnb"_qs, u"ombrel.txt.bak"_qs}));
+}
 
 TEST_F(FMainDamagedSettingsTest, ADamagedSettingsFileIsMovedAsideOnceAndWrittenAfreshAtTheExit)
 {

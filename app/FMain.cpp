@@ -309,7 +309,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 
 void TFormMain::closeEvent(QCloseEvent *event)
 {
-    if (FDlgYesNo) {
+    if (FDlgYesNo && m_askBeforeClose) {
         FDlgYesNo->Label1->setText(QStringLiteral("Beenden?"));
         if (Clock->isActive() && !FDlgYesNo->ask(QStringLiteral("Beenden?"))) {
             event->ignore();
@@ -317,6 +317,12 @@ void TFormMain::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
+}
+
+void TFormMain::closeWithoutQuestion()
+{
+    m_askBeforeClose = false;
+    close();
 }
 
 void TFormMain::TimerDateTimer()

@@ -65,6 +65,8 @@ public:
     std::function<int(QDialog &)> execEntryDialog;
     // The preview window is created after the confirmation box and handed in.
     void setPreviewWindow(TFormPP *form);
+    // Closes as "Beenden" does but asks nothing, also during a run: the system is ending the program.
+    void closeWithoutQuestion();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -251,4 +253,5 @@ private:
     QString m_lastFolder;
     QString m_protocolName; // base name of the last loaded start list
     bool m_pointerPlaced = false;
+    bool m_askBeforeClose = true;
 };

@@ -6,10 +6,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollBar>
 
 #include <limits>
+
+#include <csignal>
 
 namespace {
 
@@ -122,4 +125,29 @@ TEST_F(FMainTest, ThePointerStartsOnDatenbankLaden)
     EXPECT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == middle; }, 1000))
         << QCursor::pos().x() << "," << QCursor::pos().y();
     EXPECT_EQ(load->toolTip(), u"Datenbank laden"_qs);
+}
+
+TEST(ProgramEnd, ShutdownLogoutAndCtrlCEndTheProgramAsBeendenDoes)
+{
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_qs, home.path());
+        environment.insert(u"XDG_DATA_HOME"_qs, home.path());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(OMBREL_PROGRAM));
+        // Up once it has a handler of its own for the signal (the caught signals' mask in /proc).
+        const auto catches = [&] {
+            QFile status(u"/proc/%1/status"_qs.arg(program.processId()));
+            const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+            const qsizetype at = text.indexOf("SigCgt:");
+            return at >= 0 && (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        };
+        ASSERT_TRUE(QTest::qWaitFor(catches, 10000)) << "signal " << signal << " is not taken in hand";
+        ::kill(pid_t(program.processId()), signal);
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_TRUE(QFile::exists(home.filePath(u"ombrel.ini"_qs))) << "no settings after " << signal;
+    }
 }

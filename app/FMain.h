@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPageRanges>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -65,6 +66,8 @@ public:
     std::function<int(QDialog &)> execEntryDialog;
     // The preview window is created after the confirmation box and handed in.
     void setPreviewWindow(TFormPP *form);
+    // Closes as "Beenden" does but asks nothing, also during a run: the system is ending the program.
+    void closeWithoutQuestion();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -200,6 +203,9 @@ private:
 
     // Shows a message in the notice strip above the protocol without taking the focus.
     void showNotice(const QString &text);
+    void clearNotices();
+    static constexpr int MaxNotices = 5;
+    QStringList m_notices; // the strip's lines, newest first
 
     // The leading digits of a lane time stay dim until the time reaches them.
     static constexpr TColor DimDigit = 0x404040;
@@ -250,4 +256,5 @@ private:
     QString m_protocolName;   // base name of the last loaded start list
     QString m_protocolFolder; // and its folder
     bool m_pointerPlaced = false;
+    bool m_askBeforeClose = true;
 };

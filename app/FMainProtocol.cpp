@@ -199,8 +199,7 @@ void TFormMain::RankProtocol()
 
 void TFormMain::UpdateProtocolControls()
 {
-    // A run holds START from its start until RESET: while Clock runs and while RESET waits at its end
-    // (in "Passprufüng" the hidden lane 2 can still stop and enter a time then).
+    // A run holds START from its start until RESET: while Clock runs and while RESET waits at its end.
     const bool runOpen = Clock->isActive() || bRESET->isEnabled();
     const bool startOk = startAvailable(cbBuhn1->count(), cbBuhn2->count(), cbBuhn1->currentIndex(),
                                         cbBuhn2->currentIndex(), runOpen);

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <tuple>
+
 namespace {
 
 // Elapsed milliseconds between two readings of the wrapping 32-bit counter.
@@ -52,10 +54,13 @@ void TFormMain::startRun(quint64 stamp)
     mFStart->setEnabled(true);
     bRESET->setEnabled(false);
     mReset->setEnabled(false);
-    for (auto [button, item] : {std::pair{bSTOP1, mSTOP1}, std::pair{bSTOP2, mStop2}}) {
-        button->setEnabled(true);
-        button->setColor(clRed);
-        item->setEnabled(true);
+    // A lane that is not shown is not armed: nothing could stop it but a stray edge or key.
+    const bool laneTwo = PanelRI->isVisibleTo(this);
+    for (auto [button, item, armed] :
+         {std::tuple{bSTOP1, mSTOP1, true}, std::tuple{bSTOP2, mStop2, laneTwo}}) {
+        button->setEnabled(armed);
+        button->setColor(armed ? clRed : clBtnFace);
+        item->setEnabled(armed);
     }
     sb1->setEnabled(false);
     sb2->setEnabled(false);
@@ -94,13 +99,11 @@ void TFormMain::stopLane(int lane, quint64 stamp)
 void TFormMain::AfterLaneStop()
 {
     bRESET->setEnabled(!mSTOP1->isEnabled() && !mStop2->isEnabled());
-    if (!PanelRI->isVisibleTo(this))
-        bRESET->setEnabled(true);
     mReset->setEnabled(bRESET->isEnabled());
 
     if (bSTOP1->isEnabled()) {
         bSTOP1->setFocus();
-    } else if (bSTOP2->isEnabled() && PanelRI->isVisibleTo(this)) {
+    } else if (bSTOP2->isEnabled()) {
         bSTOP2->setFocus();
     } else if (bRESET->isEnabled()) {
         Clock->stop();
@@ -172,6 +175,13 @@ void TFormMain::cbModeChange()
     else if (mode == 1)
         bSTOP1->setText(QStringLiteral("STOPP &1"));
     SortGrid1->viewport()->update();
+    // Lane 2 hidden during a run is disarmed at once; when lane 1 has stopped already, the run ends.
+    if (!twoLanes && mStop2->isEnabled()) {
+        bSTOP2->setEnabled(false);
+        bSTOP2->setColor(clBtnFace);
+        mStop2->setEnabled(false);
+        AfterLaneStop();
+    }
 }
 
 void TFormMain::ClockTimer()

@@ -135,7 +135,7 @@ TEST_F(FMainTest, FalseStartCancelsTheRunAndKeepsTheRiders)
     EXPECT_FALSE(button("bRESET")->isEnabled());
 }
 
-TEST_F(FMainTest, PaceTestModeHidesLaneTwoButKeepsItArmed)
+TEST_F(FMainTest, PaceTestModeHidesLaneTwoAndNeverArmsIt)
 {
     loadStartList();
     choose(combo("cbMode"), 0);
@@ -147,19 +147,24 @@ TEST_F(FMainTest, PaceTestModeHidesLaneTwoButKeepsItArmed)
     key(Qt::Key_1);
     EXPECT_FALSE(running()); // the visible lane ends the run
     EXPECT_TRUE(button("bRESET")->isEnabled());
-    EXPECT_TRUE(action("mStop2")->isEnabled());
 
-    ticks += 1000; // the hidden lane 2 still stops by its key and is entered for its rider
+    ticks += 1000; // neither key, button nor menu item gives the hidden lane a time
     key(Qt::Key_2);
-    EXPECT_EQ(laneDisplay(1), u"005,32"_qs);
-    EXPECT_EQ(cell(0, 1), u"1"_qs);
-    EXPECT_EQ(cell(4, 1), u"1"_qs);
-    EXPECT_EQ(cell(0, 2), u"2"_qs);
-    EXPECT_EQ(cell(3, 2), u"5,32"_qs);
-    EXPECT_EQ(cell(4, 2), u"2"_qs);
+    press("bSTOP2");
+    action("mStop2")->trigger();
+    EXPECT_EQ(laneDisplay(1), u"000,00"_qs);
+    EXPECT_EQ(cell(3, rowOf(1)), u"4,32"_qs);
+    EXPECT_EQ(cell(3, rowOf(2)).trimmed(), QString());
 
+    // Switched to one lane during a run, lane 2 stops taking part at once.
+    key(Qt::Key_0);
     choose(combo("cbMode"), 1);
     EXPECT_EQ(button("bSTOP1")->text(), u"STOPP &1"_qs);
+    button("bSTART")->click();
+    key(Qt::Key_1);
+    choose(combo("cbMode"), 0);
+    EXPECT_FALSE(running());
+    EXPECT_FALSE(action("mStop2")->isEnabled());
 }
 
 TEST_F(FMainTest, TimesStayRightWhenTheTickCounterWraps)

@@ -10,6 +10,7 @@
 #include "controls/Udigit.h"
 #include "controls/WindowStyle.h"
 #include "platform/AppPaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/Brand.h"
 #include "platform/DateText.h"
 #include "platform/Graphics.h"
@@ -35,6 +36,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeDatabase>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -63,6 +65,21 @@ bool isClickKey(const QKeyEvent &key)
            (k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter);
 }
 
+// The central area's style: the look of the desktop's, but the window's layout places it without
+// animation. Its children keep the application's style.
+class UnanimatedLayoutStyle : public QProxyStyle
+{
+public:
+    explicit UnanimatedLayoutStyle(QObject *owner) { setParent(owner); }
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *answer) const override
+    {
+        if (hint == SH_Widget_Animation_Duration)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
+
 } // namespace
 
 TFormMain::TFormMain(QWidget *parent)
@@ -76,6 +93,9 @@ TFormMain::TFormMain(QWidget *parent)
     setMinimumSize(798, 418);
 
     auto *central = new QWidget(this);
+    // The window's layout would move the central area through a short-lived animation object on
+    // every change of the notice strip; it is placed at once instead, and nothing is left behind.
+    central->setStyle(new UnanimatedLayoutStyle(central));
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -181,6 +201,10 @@ void TFormMain::FormCreate()
     const QString exampleList = shippedFilePath(QStringLiteral("Beispiel-Startliste.txt"));
     m_lastFolder = exampleList.isEmpty() ? programDir() : QFileInfo(exampleList).absolutePath();
 
+    // A save cut short leaves its temporary beside the protocol; the older ones are litter now.
+    removeStaleSaveTemporaries(programSiblingPath(QStringLiteral(".txt")));
+    removeStaleSaveTemporaries(autoSavePath());
+
     TimerDateTimer();
     openComPorts();
 
@@ -268,8 +292,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
             Label5Click();
             return true;
         } else if (watched == Notice) {
-            Notice->hide();
-            Notice->clear();
+            clearNotices();
             return true;
         }
         break;
@@ -290,7 +313,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 
 void TFormMain::closeEvent(QCloseEvent *event)
 {
-    if (FDlgYesNo) {
+    if (FDlgYesNo && m_askBeforeClose) {
         FDlgYesNo->Label1->setText(QStringLiteral("Beenden?"));
         if (m_race->phase() == RaceState::Phase::Running && !FDlgYesNo->ask(QStringLiteral("Beenden?"))) {
             event->ignore();
@@ -298,6 +321,12 @@ void TFormMain::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
+}
+
+void TFormMain::closeWithoutQuestion()
+{
+    m_askBeforeClose = false;
+    close();
 }
 
 void TFormMain::TimerDateTimer()
@@ -326,12 +355,21 @@ void TFormMain::Label5Click()
 void TFormMain::showNotice(const QString &text)
 {
     // Every message stays until the operator clicks the strip away: one line each, newest first,
-    // a repeated one moving to the top instead of standing twice.
-    QStringList lines;
-    if (!Notice->isHidden())
-        lines = Notice->text().split(u'\n');
-    lines.removeAll(text);
-    lines.prepend(text);
-    Notice->setText(lines.join(u'\n'));
+    // a repeated one moving to the top instead of standing twice, and only the newest few, so a
+    // failure repeated every run keeps the strip small.
+    QString line = text;
+    line.replace(u'\n', u' ');
+    m_notices.removeAll(line);
+    m_notices.prepend(line);
+    if (m_notices.size() > MaxNotices)
+        m_notices.resize(MaxNotices);
+    Notice->setText(m_notices.join(u'\n'));
     Notice->show();
+}
+
+void TFormMain::clearNotices()
+{
+    m_notices.clear();
+    Notice->hide();
+    Notice->clear();
 }

@@ -7,6 +7,8 @@
 #include "settings/Settings.h"
 
 #include <QMainWindow>
+#include <QPageRanges>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -68,6 +70,8 @@ public:
     // The results and the run, for the views that show them beside the window.
     const Results::ResultsModel &results() const { return *m_results; }
     const RaceState &race() const { return *m_race; }
+    // Closes as "Beenden" does but asks nothing, also during a run: the system is ending the program.
+    void closeWithoutQuestion();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -213,6 +217,9 @@ private:
 
     // Shows a message in the notice strip above the protocol without taking the focus.
     void showNotice(const QString &text);
+    void clearNotices();
+    static constexpr int MaxNotices = 5;
+    QStringList m_notices; // the strip's lines, newest first
 
     // The leading digits of a lane time stay dim until the time reaches them.
     static constexpr TColor DimDigit = 0x404040;
@@ -256,12 +263,15 @@ private:
     TFDlgYesNo *FDlgYesNo = nullptr;
     TFormPP *FormPP = nullptr;
     int m_printFrom = 1, m_printTo = 1; // the print dialog's range of entries
+    QPageRanges m_printPages;           // the pages it listed; empty for all
     TCfgDialog *CfgDialog = nullptr;
     Settings m_settings;
     QString m_helpFile;
     QString m_fileTypeCsv, m_fileTypeHtml, m_fileTypeText;
     int m_saveFilterIndex = 2;
     QString m_lastFolder;
-    QString m_protocolName; // base name of the last loaded start list
+    QString m_protocolName;   // base name of the last loaded start list
+    QString m_protocolFolder; // and its folder
     bool m_pointerPlaced = false;
+    bool m_askBeforeClose = true;
 };

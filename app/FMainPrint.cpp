@@ -4,11 +4,10 @@
 #include "controls/SortGrid.h"
 #include "platform/SharedPrinter.h"
 #include "printing/FPP.h"
+#include "printing/PrintDialog.h"
 #include "printing/PrinterSetup.h"
 
 #include <QLabel>
-#include <QPrintDialog>
-#include <QPrinter>
 
 void TFormMain::setPreviewWindow(TFormPP *form)
 {
@@ -22,6 +21,7 @@ void TFormMain::setPreviewWindow(TFormPP *form)
         source.certLayout = &m_settings.CertLayout;
         source.fromPage = m_printFrom;
         source.toPage = m_printTo;
+        source.pages = m_printPages;
         return source;
     });
 }
@@ -35,19 +35,15 @@ void TFormMain::sbGramotyClick(int tag)
     const int maxPage = tag == 1 ? qMax(1, m_results->count()) : 1;
     m_printFrom = 1;
     m_printTo = maxPage;
+    m_printPages = QPageRanges();
 
-    QPrintDialog dialog(&sharedPrinter(), this);
-    dialog.setObjectName(QStringLiteral("PrintDialog1"));
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange);
-    dialog.setMinMax(1, maxPage);
-    dialog.setFromTo(1, maxPage);
-    const int result = execPrintDialog ? execPrintDialog(dialog) : dialog.exec();
-    if (result != QDialog::Accepted)
+    const PrintDialogChoice choice = runPrintDialog(
+        this, maxPage, proposedPdfFile(m_protocolFolder, m_protocolName, tag), execPrintDialog);
+    if (!choice.accepted)
         return;
-    if (tag == 1 && sharedPrinter().printRange() == QPrinter::PageRange) {
-        m_printFrom = qBound(1, sharedPrinter().fromPage(), maxPage);
-        m_printTo = qBound(0, sharedPrinter().toPage(), maxPage);
-    }
+    // "Seiten: 2,4" means those two pages, not 2 to 4.
+    m_printPages = choice.pages;
+    FormPP->setConfirmedOutputFile(choice.confirmedFile);
     // The pages are composed when the window shows; an open one is recomposed and raised.
     if (FormPP->isVisible())
         FormPP->ComposeDocument();

@@ -541,6 +541,7 @@ bool TFormMain::LoadProtocol(const QString &path)
     m_pickedNumber = -1;
     fillSelectors();
     m_protocolName = QFileInfo(path).completeBaseName();
+    m_protocolFolder = QFileInfo(path).absolutePath();
     setWindowTitle(applicationTitle() + QStringLiteral(": ") + ProtocolName());
     UpdateProtocolControls();
     if (!leftOut.isEmpty())

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <tuple>
+
 namespace {
 
 // Elapsed milliseconds between two readings of the wrapping 32-bit counter.
@@ -165,6 +167,7 @@ void TFormMain::cbModeChange()
 {
     const int mode = cbMode->currentIndex();
     const bool twoLanes = mode == 1;
+    const bool dropLaneTwo = !twoLanes && m_race->laneRunning(1);
     m_race->setTwoLanes(twoLanes);
     PanelT2->setVisible(twoLanes);
     cbBuhn2->setVisible(twoLanes);
@@ -175,6 +178,13 @@ void TFormMain::cbModeChange()
     else if (mode == 1)
         bSTOP1->setText(QStringLiteral("STOPP &1"));
     SortGrid1->viewport()->update();
+    // Lane 2 hidden during a run is disarmed at once; when lane 1 has stopped already, the run ends.
+    if (dropLaneTwo) {
+        bSTOP2->setEnabled(false);
+        bSTOP2->setColor(clBtnFace);
+        mStop2->setEnabled(false);
+        AfterLaneStop();
+    }
 }
 
 void TFormMain::ClockTimer()

@@ -1,4 +1,5 @@
 #include "app/FMain.h"
+#include "app/ShutdownSignals.h"
 #include "printing/FPP.h"
 #include "settings/Cfg.h"
 #include "settings/DlgYesNo.h"
@@ -24,5 +25,12 @@ int main(int argc, char *argv[])
     TFormPP preview(&form);
     form.setPreviewWindow(&preview);
     form.show();
+
+    // Shutdown, logout and Ctrl+C end the program as "Beenden" does: settings written, ports closed.
+    ShutdownSignals shutdown;
+    QObject::connect(&shutdown, &ShutdownSignals::received, &form, [&form] {
+        form.closeWithoutQuestion();
+        QApplication::exit(0); // also leaves an open dialog's loop, which a close would not end
+    });
     return QApplication::exec();
 }

@@ -1,11 +1,17 @@
 #include "printing/FPP.h"
 
+#include "platform/Brand.h"
 #include "platform/SharedPrinter.h"
 #include "printing/PrintDocuments.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -13,6 +19,8 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -69,6 +77,46 @@ public:
 
 private:
     TPrintPreview &m_engine;
+};
+
+// Composes every page but keeps only the listed ones (all when the list is empty): the others are
+// drawn on a page that is thrown away, so page numbers and totals stay those of the whole document.
+class ListedPagesSink : public PageSink
+{
+public:
+    ListedPagesSink(TPrintPreview &engine, const QPageRanges &pages)
+        : m_engine(engine)
+        , m_pages(pages)
+    {}
+    QPainter &canvas() override
+    {
+        if (listed())
+            return *m_engine.PageCanvas();
+        if (!m_discard) {
+            m_discard = std::make_unique<QPainter>(&m_discarded);
+            m_discard->setTransform(m_engine.PageCanvas()->transform());
+        }
+        return *m_discard;
+    }
+    void newPage() override
+    {
+        m_kept = m_kept || listed();
+        m_discard.reset();
+        ++m_page;
+        // The engine's open page is still empty until a listed page has been drawn on it.
+        if (listed() && m_kept)
+            m_engine.NewPage();
+    }
+
+private:
+    bool listed() const { return m_pages.isEmpty() || m_pages.contains(m_page); }
+
+    TPrintPreview &m_engine;
+    QPageRanges m_pages;
+    int m_page = 1;
+    bool m_kept = false;
+    QPicture m_discarded;
+    std::unique_ptr<QPainter> m_discard;
 };
 
 // A page number typed above the last page shows the last page instead of being refused.
@@ -131,8 +179,12 @@ TFormPP::TFormPP(QWidget *parent)
     cbPapir =
         comboBox(Panel1, "cbPapir", {QStringLiteral("A4"), QStringLiteral("A3")}, QRect(474, 2, 47, 23));
     cbPapir->hide();
-    // What the last "Drucken" came to, in one line: printed, failed, or why nothing was printed.
+    // What the last "Drucken" or composition came to: printed, failed, or why nothing was printed.
     lbStatus = label(Panel1, "lbStatus", QString(), 445);
+    lbStatus->setTextFormat(Qt::PlainText);
+    lbStatus->setWordWrap(true);
+    lbStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lbStatus->setGeometry(445, 1, 0, 27); // room for two lines
 
     PrintPreview1 = new TPrintPreview(this);
     PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
@@ -158,6 +210,8 @@ TFormPP::TFormPP(QWidget *parent)
     connect(cbOri, &QComboBox::activated, this, &TFormPP::cbOriChange);
     connect(cbPapir, &QComboBox::activated, this, &TFormPP::cbPapirChange);
     connect(PrintPreview1, &TPrintPreview::pagePrinted, this, &TFormPP::showPrintProgress);
+    // The page keys turn the pages too.
+    connect(PrintPreview1, &TPrintPreview::currentPageChanged, sePage, &QSpinBox::setValue);
     FormCreate();
 }
 
@@ -192,6 +246,12 @@ void TFormPP::moveEvent(QMoveEvent *event)
     keepOnScreen();
 }
 
+void TFormPP::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeStatus();
+}
+
 void TFormPP::setDocumentMode(int mode)
 {
     PrintPreview1->setTag(mode);
@@ -216,8 +276,39 @@ void TFormPP::ComposeDocument()
     // The pages of a running job stay as they are until it ends.
     if (engine.PreviewState() != psIdle)
         return;
-    const TPrintSource source = m_source ? m_source() : TPrintSource();
+    setStatus(QString()); // it spoke of the pages before
+    QString failure;
+    try {
+        composePages(m_source ? m_source() : TPrintSource());
+    } catch (const EPageStoreFailed &) {
+        failure = QStringLiteral("Die Seiten können nicht zwischengespeichert werden.");
+        if (engine.UseTempFile())
+            failure += QStringLiteral(" Ist der Ordner %1 voll oder schreibgeschützt?")
+                           .arg(QDir::toNativeSeparators(QDir::tempPath()));
+    } catch (const std::exception &) { // no memory for a page or its recording
+        failure = QStringLiteral("Für eine neue Seite reicht der Speicher nicht.");
+    }
+    if (!failure.isEmpty()) {
+        engine.ClearPages();
+        failure.prepend(QStringLiteral("Keine Vorschau: "));
+    }
 
+    {
+        const QSignalBlocker blocker(sePage);
+        sePage->setRange(1, qMax(1, engine.PageCount()));
+        sePage->setValue(1);
+        sePage->setEnabled(engine.PageCount() > 1);
+        engine.setCurrentPage(1);
+    }
+    if (!failure.isEmpty()) {
+        setStatus(failure);
+        QMessageBox::critical(this, applicationTitle(), failure);
+    }
+}
+
+void TFormPP::composePages(const TPrintSource &source)
+{
+    TPrintPreview &engine = *PrintPreview1;
     const QPrinter &printer = sharedPrinter();
     if (TPrintPreview::PrinterInstalled()) {
         engine.setOrientation(printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape
@@ -236,31 +327,73 @@ void TFormPP::ComposeDocument()
     const QRect r = engine.MarginRect();
     if (!engine.BeginDocument())
         return;
-    EngineSink sink(engine);
     if (documentMode() == 0) {
+        ListedPagesSink sink(engine, source.pages);
         TProtocolComposer composer(sink, r, screenDpi());
         composer.ComposeProtocol({source.table, source.protocolName, source.dateCaption});
     } else if (source.certLayout) {
-        ComposeCertificates(
-            sink, *source.certLayout,
-            {source.table, source.protocolName, QDate::currentDate(), source.fromPage, source.toPage},
-            screenDpi());
+        EngineSink sink(engine);
+        ComposeCertificates(sink, *source.certLayout,
+                            {source.table, source.protocolName, QDate::currentDate(), source.fromPage,
+                             source.toPage, source.pages},
+                            screenDpi());
     }
     engine.EndDocument();
-
-    const QSignalBlocker blocker(sePage);
-    sePage->setRange(1, qMax(1, engine.PageCount()));
-    sePage->setValue(1);
-    sePage->setEnabled(engine.PageCount() > 1);
-    engine.setCurrentPage(1);
 }
 
 void TFormPP::Button1Click()
 {
-    lbStatus->clear();
-    const int pages = PrintPreview1->PageCount();
-    const TPrintResult result = PrintPreview1->PrintAll();
+    setStatus(QString());
+    TPrintPreview &engine = *PrintPreview1;
+    const QString file = sharedPrinter().outputFileName();
+    const bool overwrites = !file.isEmpty() && engine.PageCount() > 0 && engine.PreviewState() == psIdle &&
+                            QFileInfo::exists(file);
+    if (overwrites && file != m_confirmedFile && !confirmOverwrite(file)) {
+        setStatus(
+            QStringLiteral("Nicht gedruckt: %1 bleibt, wie sie war.").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    m_confirmedFile.clear(); // once written, the file is asked about again
+    const int pages = engine.PageCount();
+    const TPrintResult result = engine.PrintAll();
     reportPrintResult(result, pages);
+}
+
+bool TFormPP::confirmOverwrite(const QString &file)
+{
+    QMessageBox box(
+        QMessageBox::Question, applicationTitle(),
+        QStringLiteral("Die Datei %1 gibt es schon.\nÜberschreiben?").arg(QDir::toNativeSeparators(file)),
+        QMessageBox::NoButton, this);
+    const QPushButton *yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void TFormPP::setStatus(const QString &text)
+{
+    m_statusText = text;
+    placeStatus();
+}
+
+// From beside the page controls to the window's edge, in two lines at most. A text still too long
+// loses its middle, so that the outcome at its start and the page count at its end stay readable;
+// the whole text is then the tip.
+void TFormPP::placeStatus()
+{
+    const int width = qMax(0, this->width() - lbStatus->x() - 4);
+    lbStatus->resize(width, lbStatus->height());
+    const QFontMetrics metrics = lbStatus->fontMetrics();
+    const auto fits = [&](const QString &text) {
+        const QRect needed = metrics.boundingRect(QRect(0, 0, width, 1000), Qt::TextWordWrap, text);
+        return needed.width() <= width && needed.height() <= lbStatus->height();
+    };
+    QString shown = m_statusText;
+    for (int room = 2 * width; !fits(shown) && room > 0; room -= metrics.averageCharWidth())
+        shown = metrics.elidedText(m_statusText, Qt::ElideMiddle, room);
+    lbStatus->setText(shown);
+    lbStatus->setToolTip(shown == m_statusText ? QString() : m_statusText);
 }
 
 void TFormPP::showPrintProgress(int page, int count)
@@ -286,24 +419,23 @@ void TFormPP::reportPrintResult(TPrintResult result, int pages)
         m_progress->deleteLater();
         m_progress = nullptr;
     }
-    const QString file = sharedPrinter().outputFileName();
+    const QString file = QDir::toNativeSeparators(sharedPrinter().outputFileName());
+    QString text;
     switch (result) {
     case prPrinted:
-        lbStatus->setText(file.isEmpty()
-                              ? QStringLiteral("Gedruckt: %1 Seite(n).").arg(pages)
-                              : QStringLiteral("Gedruckt in %1 (%2 Seite(n)).").arg(file).arg(pages));
+        text = file.isEmpty() ? QStringLiteral("Gedruckt: %1 Seite(n).").arg(pages)
+                              : QStringLiteral("Gedruckt in %1 (%2 Seite(n)).").arg(file).arg(pages);
         break;
     case prNoPrinter:
-        lbStatus->setText(
-            QStringLiteral("Kein Drucker eingerichtet: im Druckdialog \u201EIn Datei drucken\u201C "
-                           "wählen, um ein PDF zu erhalten."));
+        text = QStringLiteral("Kein Drucker eingerichtet: im Druckdialog \u201EIn Datei drucken\u201C "
+                              "wählen, um ein PDF zu erhalten.");
         break;
-    case prAborted: lbStatus->setText(QStringLiteral("Drucken abgebrochen: nichts wurde gedruckt.")); break;
-    case prFailed: lbStatus->setText(QStringLiteral("Drucken fehlgeschlagen: nichts wurde gedruckt.")); break;
-    case prNothingToPrint: lbStatus->setText(QStringLiteral("Keine Seite zu drucken.")); break;
-    case prBusy: lbStatus->setText(QStringLiteral("Es wird schon gedruckt.")); break;
+    case prAborted: text = QStringLiteral("Drucken abgebrochen: nichts wurde gedruckt."); break;
+    case prFailed: text = QStringLiteral("Drucken fehlgeschlagen: nichts wurde gedruckt."); break;
+    case prNothingToPrint: text = QStringLiteral("Keine Seite zu drucken."); break;
+    case prBusy: text = QStringLiteral("Es wird schon gedruckt."); break;
     }
-    lbStatus->adjustSize();
+    setStatus(text);
 }
 
 void TFormPP::cbZoomChange(int index)

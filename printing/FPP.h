@@ -4,6 +4,7 @@
 #include "protocol/ProtocolFiles.h"
 
 #include <QByteArray>
+#include <QPageRanges>
 #include <QString>
 #include <QWidget>
 
@@ -17,7 +18,8 @@ class QSpinBox;
 
 // What the preview composes from, read afresh at every composition: the protocol as the grid
 // holds it now, its name, the date panel's caption, the certificate layout (whose data fields
-// keep the last certificate's texts) and the print dialog's range of entries.
+// keep the last certificate's texts), the print dialog's range of entries and the pages it listed
+// (certificates: entries; protocol: pages; empty for all).
 struct TPrintSource
 {
     ProtocolFormat::Table table; // row 0 the captions
@@ -26,6 +28,7 @@ struct TPrintSource
     QByteArray *certLayout = nullptr;
     int fromPage = 1;
     int toPage = 1;
+    QPageRanges pages = {};
 };
 
 // The preview window "Ansicht": the composed pages on a sheet, with zoom, page and orientation
@@ -42,14 +45,18 @@ public:
     int documentMode() const;
     void setPrintSource(std::function<TPrintSource()> source) { m_source = std::move(source); }
 
-    // Composes the chosen document from scratch into the preview's pages.
+    // Composes the chosen document from scratch into the preview's pages. A page that cannot be
+    // made ends the composition with a message; the preview is then empty.
     void ComposeDocument();
+    // The print dialog has already asked about writing over this file: the next "Drucken" need not.
+    void setConfirmedOutputFile(const QString &file) { m_confirmedFile = file; }
 
     TPrintPreview *PrintPreview1 = nullptr;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void FormCreate();
@@ -59,8 +66,12 @@ private:
     void sePageChange(int value);
     void cbOriChange(int index);
     void cbPapirChange(int index);
+    void composePages(const TPrintSource &source);
     void showPrintProgress(int page, int count);
     void reportPrintResult(TPrintResult result, int pages);
+    bool confirmOverwrite(const QString &file);
+    void setStatus(const QString &text);
+    void placeStatus();
 
     QWidget *Panel1 = nullptr;
     QPushButton *Button1 = nullptr;
@@ -72,4 +83,6 @@ private:
     QLabel *lbStatus = nullptr;
     QProgressDialog *m_progress = nullptr;
     std::function<TPrintSource()> m_source;
+    QString m_statusText;
+    QString m_confirmedFile;
 };

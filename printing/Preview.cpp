@@ -179,7 +179,7 @@ std::unique_ptr<QIODevice> TMetaFileList::CreateStore()
     if (m_useTempFile) {
         auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/TMPXXXXXX"));
         if (!file->open())
-            throw EOutOfMemory(NoPageMemory);
+            throw EPageStoreFailed(NoPageMemory);
         m_tempFileName = file->fileName();
         return file;
     }
@@ -196,7 +196,7 @@ void TMetaFileList::AddPage(const TPagePicture &picture)
     // A failed write leaves the end where it was: the next page overwrites the remains.
     if (!m_stream->seek(m_streamEnd) || !writeAll(*m_stream, header.constData(), header.size()) ||
         !writeAll(*m_stream, picture.data(), picture.size()))
-        throw EOutOfMemory(NoPageMemory);
+        throw EPageStoreFailed(NoPageMemory);
     m_pageOffsets.append(m_streamEnd);
     m_streamEnd += header.size() + picture.size();
 }

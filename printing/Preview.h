@@ -156,6 +156,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The page store cannot take a page: its temporary file cannot be created or written.
+class EPageStoreFailed : public EOutOfMemory
+{
+public:
+    using EOutOfMemory::EOutOfMemory;
+};
+
 // Raised inside the print loop to cancel a job; it never leaves PrintRange.
 class EAbortPrint : public std::exception
 {
@@ -195,7 +202,7 @@ public:
     TMetaFileList(const TMetaFileList &) = delete;
     TMetaFileList &operator=(const TMetaFileList &) = delete;
 
-    // Appends a page; throws EOutOfMemory when the stream refuses the bytes.
+    // Appends a page; throws EPageStoreFailed when the stream refuses the bytes.
     void AddPage(const TPagePicture &picture);
     int PageCount() const { return int(m_pageOffsets.size()); }
     // 0-based; an index outside the store gives an empty picture. The picture belongs to the
@@ -366,6 +373,8 @@ public:
     TPaperPreview *Sheet() const { return m_sheet; }
 
 signals:
+    // CurrentPage was set to another page (by the page keys, or by the owner).
+    void currentPageChanged(int page);
     // A print job ended, with its outcome.
     void printFinished(TPrintResult result);
     // A page of the running job went to the printer: done of count.

@@ -197,6 +197,7 @@ void TPrintPreview::setCurrentPage(int page)
     if (page != m_currentPage) {
         m_currentPage = page;
         m_sheet->update();
+        emit currentPageChanged(page);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -224,7 +225,12 @@ void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePr
 {
     // A record that cannot be printed as stored prints as its default.
     const std::array<TCertPrintField, CertFieldCount> fields = certPrintFields(layout);
+    bool firstPage = true;
     for (int row = data.fromRow; row <= data.toRow; ++row) {
+        if (!data.rows.isEmpty() && !data.rows.contains(row))
+            continue;
+        if (!std::exchange(firstPage, false))
+            sink.newPage();
         QPainter &canvas = sink.canvas();
         canvas.setBrush(Qt::NoBrush);
         for (const TCertPrintField &field : fields) {
@@ -251,7 +257,5 @@ void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePr
                 x -= width;
             canvas.drawText(QPointF(std::nearbyint(x), field.Top * 10 + metrics.ascent()), text);
         }
-        if (row != data.toRow)
-            sink.newPage();
     }
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QFont>
+#include <QPageRanges>
 #include <QRect>
 #include <QString>
 
@@ -70,7 +71,8 @@ private:
 };
 
 // What the certificates print: one page per protocol row from..to (1-based grid rows in the grid's
-// current order; none when to < from), the date for "Datum" and the protocol's name.
+// current order; none when to < from), of these only the rows listed in rows unless it is empty, the
+// date for "Datum" and the protocol's name.
 struct CertificatePrintData
 {
     ProtocolFormat::Table table;
@@ -78,6 +80,7 @@ struct CertificatePrintData
     QDate date;
     int fromRow = 1;
     int toRow = 0;
+    QPageRanges rows = {};
 };
 
 // The text a field of the given kind prints for protocol row row.

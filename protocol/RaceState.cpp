@@ -13,6 +13,12 @@ void RaceState::setTwoLanes(bool twoLanes)
     if (twoLanes == m_twoLanes)
         return;
     m_twoLanes = twoLanes;
+    // Lane 2 hidden during a run is disarmed at once; the run ends when lane 1 has stopped already.
+    if (!twoLanes && m_running[1]) {
+        m_running[1] = false;
+        if (!m_running[0])
+            m_phase = Phase::Finished;
+    }
     emit changed();
 }
 

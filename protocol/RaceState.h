@@ -24,7 +24,8 @@ public:
     Phase phase() const { return m_phase; }
     // A run holds START from its start until RESET.
     bool runOpen() const { return m_phase != Phase::Ready; }
-    // "Passrennen" runs both lanes; "Passprufüng" only lane 0, and lane 1 is never armed.
+    // "Passrennen" runs both lanes; "Passprufüng" only lane 0, and lane 1 is never armed: switched to
+    // one lane during a run, lane 1 stops without a time.
     bool twoLanes() const { return m_twoLanes; }
     void setTwoLanes(bool twoLanes);
     bool laneRunning(int lane) const;

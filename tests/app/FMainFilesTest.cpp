@@ -1,6 +1,7 @@
 // Loading start lists and saving what the runs produce, as the operator meets the faults.
 #include "tests/app/FMainFixture.h"
 
+#include <QAbstractAnimation>
 #include <QDir>
 #include <QMessageBox>
 
@@ -174,4 +175,26 @@ TEST_F(FMainTest, EveryFailureStaysInTheNoticeStripUntilClicked)
     lines = notice->text().split(u'\n');
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].contains(u"Laufprotokoll"_qs));
+}
+
+TEST_F(FMainTest, TheNoticeStripKeepsTheNewestFiveLinesOnceAndNothingOfAGoneNotice)
+{
+    loadStartList();
+    rowMenu(rowOf(1), "Zeileentfernen1"); // every time of lane 1 gets a notice with the time in it
+    for (int seconds : {1, 2, 3, 4, 5, 6, 7, 5}) {
+        choose(combo("cbBuhn1"), 0);
+        choose(combo("cbBuhn2"), 1);
+        button("bSTART")->click();
+        ticks += 1000 * seconds;
+        key(Qt::Key_1);
+        key(Qt::Key_2);
+        key(Qt::Key_0);
+    }
+    QLabel *notice = label("Notice");
+    QStringList times;
+    for (const QString &line : notice->text().split(u'\n'))
+        times.append(line.section(u' ', 2, 2));
+    EXPECT_EQ(times, QStringList({u"5,00"_qs, u"7,00"_qs, u"6,00"_qs, u"4,00"_qs, u"3,00"_qs}));
+    QTest::mouseClick(notice, Qt::LeftButton);
+    EXPECT_TRUE(form->findChildren<QAbstractAnimation *>().isEmpty());
 }

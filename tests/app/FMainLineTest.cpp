@@ -97,3 +97,22 @@ TEST_F(FMainLineTest, ContactsStartAndStopARunWithTheirOwnTimeStamps)
     key(Qt::Key_0);
     EXPECT_TRUE(button("bSTART")->isEnabled());
 }
+
+TEST_F(FMainLineTest, InThePaceTestASecondStoppEdgeGivesTheHiddenLaneNothing)
+{
+    auto *port1 = child<TComPort>(u"ComPort1"_qs);
+    auto *port2 = child<TComPort>(u"ComPort2"_qs);
+    ASSERT_EQ(devices.size(), 2u);
+    loadStartList();
+    choose(combo("cbMode"), 0);
+    QTest::mouseClick(led(), Qt::LeftButton);
+    ticks = 500000;
+    lines(port1, devices[0], TIOCM_DSR);
+    ticks = 504000;
+    lines(port2, devices[1], TIOCM_CTS);
+    lines(port2, devices[1], 0);
+    ticks = 505000;
+    lines(port2, devices[1], TIOCM_CTS); // the horse breaks the light barrier a second time
+    EXPECT_EQ(cell(3, rowOf(1)), u"4,00"_qs);
+    EXPECT_EQ(cell(3, rowOf(2)).trimmed(), QString());
+}

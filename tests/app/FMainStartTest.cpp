@@ -2,13 +2,17 @@
 #include "tests/app/FMainFixture.h"
 
 #include <QCursor>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollBar>
 
 #include <limits>
+
+#include <csignal>
 
 namespace {
 
@@ -56,7 +60,31 @@ protected:
     }
 };
 
+// Beside the protocol, temporaries of saves cut short (the file's name and six letters) older than the
+// protocol, as old, and newer (it may hold the only copy of the last run); and a copy of the operator's.
+class FMainSaveLeftoversTest : public FMainTest
+{
+protected:
+    void beforeForm() override
+    {
+        const QDateTime savedAt = QDateTime::currentDateTime().addSecs(-60);
+        const std::pair<const char *, int> files[] = {
+            {"", 0}, {".bak", 60}, {".qWmKzA", 60}, {".XyRtUv", 0}, {".Lopmnb", -60}};
+        for (auto [suffix, age] : files) {
+            QFile file(dir.filePath(u"ombrel.txt"_qs + QLatin1String(suffix)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Nr.\t") == 4 && file.flush());
+            ASSERT_TRUE(file.setFileTime(savedAt.addSecs(-age), QFileDevice::FileModificationTime));
+        }
+    }
+};
+
 } // namespace
+
+TEST_F(FMainSaveLeftoversTest, TemporariesOfSavesCutShortAndNotNewerThanTheProtocolGoAtTheStart)
+{
+    EXPECT_EQ(QDir(dir.path()).entryList({u"ombrel.txt*"_qs}, QDir::Files, QDir::Name),
+              QStringList({u"ombrel.txt"_qs, u"ombrel.txt.Lopmnb"_qs, u"ombrel.txt.bak"_qs}));
+}
 
 TEST_F(FMainDamagedSettingsTest, ADamagedSettingsFileIsMovedAsideOnceAndWrittenAfreshAtTheExit)
 {
@@ -97,4 +125,29 @@ TEST_F(FMainTest, ThePointerStartsOnDatenbankLaden)
     EXPECT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == middle; }, 1000))
         << QCursor::pos().x() << "," << QCursor::pos().y();
     EXPECT_EQ(load->toolTip(), u"Datenbank laden"_qs);
+}
+
+TEST(ProgramEnd, ShutdownLogoutAndCtrlCEndTheProgramAsBeendenDoes)
+{
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_qs, home.path());
+        environment.insert(u"XDG_DATA_HOME"_qs, home.path());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(OMBREL_PROGRAM));
+        // Up once it has a handler of its own for the signal (the caught signals' mask in /proc).
+        const auto catches = [&] {
+            QFile status(u"/proc/%1/status"_qs.arg(program.processId()));
+            const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+            const qsizetype at = text.indexOf("SigCgt:");
+            return at >= 0 && (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        };
+        ASSERT_TRUE(QTest::qWaitFor(catches, 10000)) << "signal " << signal << " is not taken in hand";
+        ::kill(pid_t(program.processId()), signal);
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_TRUE(QFile::exists(home.filePath(u"ombrel.ini"_qs))) << "no settings after " << signal;
+    }
 }

@@ -135,7 +135,7 @@ TEST_F(FMainTest, FalseStartCancelsTheRunAndKeepsTheRiders)
     EXPECT_FALSE(button("bRESET")->isEnabled());
 }
 
-TEST_F(FMainTest, PaceTestModeRunsOnlyLaneOne)
+TEST_F(FMainTest, PaceTestModeHidesLaneTwoAndNeverArmsIt)
 {
     loadStartList();
     choose(combo("cbMode"), 0);
@@ -149,16 +149,23 @@ TEST_F(FMainTest, PaceTestModeRunsOnlyLaneOne)
     EXPECT_FALSE(running()); // the visible lane ends the run
     EXPECT_TRUE(button("bRESET")->isEnabled());
 
-    ticks += 1000; // a second STOPP, by key or by the line, gives nobody a time
+    ticks += 1000; // neither key, button nor menu item gives the hidden lane a time
     key(Qt::Key_2);
     press("bSTOP2");
+    action("mStop2")->trigger();
     EXPECT_EQ(laneDisplay(1), u"000,00"_qs);
     EXPECT_EQ(cell(3, rowOf(1)), u"4,32"_qs);
-    EXPECT_EQ(cell(4, rowOf(1)), u"1"_qs);
     EXPECT_EQ(cell(3, rowOf(2)).trimmed(), QString());
 
+    // Switched to one lane during a run, lane 2 stops taking part at once.
+    key(Qt::Key_0);
     choose(combo("cbMode"), 1);
     EXPECT_EQ(button("bSTOP1")->text(), u"STOPP &1"_qs);
+    button("bSTART")->click();
+    key(Qt::Key_1);
+    choose(combo("cbMode"), 0);
+    EXPECT_FALSE(running());
+    EXPECT_FALSE(action("mStop2")->isEnabled());
 }
 
 TEST_F(FMainTest, TimesStayRightWhenTheTickCounterWraps)

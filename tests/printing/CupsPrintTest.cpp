@@ -3,14 +3,18 @@
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
 #include "printing/FPP.h"
+#include "printing/PrintDialog.h"
 #include "tests/printing/PdfSupport.h"
 #include "tests/printing/PrivateCups.h"
 #include "tests/support/SampleProtocol.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -48,9 +52,11 @@ protected:
 
         completeCertLayout(layout);
         form.setPrintSource([this] {
-            return TPrintSource{
+            TPrintSource source{
                 cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
                 to};
+            source.pages = listed;
+            return source;
         });
         form.resize(700, 900);
     }
@@ -82,6 +88,7 @@ protected:
     ProtocolFormat::Table cells = sampleProtocol(3);
     QByteArray layout = QByteArray(CertLayoutSize, '\0');
     int from = 1, to = 3;
+    QPageRanges listed;
     QString status;
     TFormPP form;
 };
@@ -180,5 +187,31 @@ TEST_P(CupsCertificatesTest, CarryTheirNamesAtTheirMillimetres)
                 }
             }
         }
+    }
+}
+
+// "Seiten: 2,4" in the print dialog: exactly those two certificates come out of the queue, and the job
+// carries no page list of its own that would have the print system pick from them again.
+TEST_F(CupsPrintTest, ListedPagesGiveExactlyThoseCertificates)
+{
+    cells = sampleProtocol(5);
+    to = 5;
+    const PrintDialogChoice choice = runPrintDialog(nullptr, to, QString(), [](QPrintDialog &dialog) {
+        dialog.show();
+        dialog.findChild<QRadioButton *>(QStringLiteral("pagesRadioButton"))->setChecked(true);
+        dialog.findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"))->setText(QStringLiteral("2,4"));
+        dialog.accept();
+        return dialog.result();
+    });
+    ASSERT_TRUE(choice.accepted);
+    listed = choice.pages;
+    const QString job = printThroughQueue(1);
+    ASSERT_FALSE(job.isEmpty()) << status.toStdString() << PrivateCups::instance()->errorLog().toStdString();
+    const QStringList pageTexts = pdfText(job).split(u'\f', Qt::SkipEmptyParts);
+    ASSERT_EQ(pageTexts.size(), 2) << pdfText(job).toStdString();
+    for (int row = 1; row <= to; ++row) {
+        for (int p = 0; p < 2; ++p)
+            EXPECT_EQ(pageTexts[p].contains(QStringLiteral("Reiterin%1").arg(row)), row == 2 * p + 2)
+                << row << p;
     }
 }

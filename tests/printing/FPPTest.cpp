@@ -2,18 +2,24 @@
 
 #include "platform/SharedPrinter.h"
 #include "printing/CertLayout.h"
+#include "printing/PrintDialog.h"
 #include "tests/printing/PdfSupport.h"
 #include "tests/support/SampleProtocol.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +42,21 @@ protected:
     template <typename T> T *child(const char *name)
     {
         return form.findChild<T *>(QString::fromLatin1(name));
+    }
+
+    // Answers the message box that the next step opens with the button of that text (or closes it),
+    // keeping what it said.
+    void answerBox(QString *said, const char *button = "")
+    {
+        QTimer::singleShot(0, &form, [said, button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                *said = box->text();
+                for (QAbstractButton *b : box->buttons())
+                    if (b->text() == QLatin1String(button))
+                        return b->click();
+                box->close();
+            }
+        });
     }
 
     void show(int mode)
@@ -195,4 +216,79 @@ TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
     EXPECT_FALSE(QFile::exists(pdf.path()));
     EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Drucken abgebrochen"));
     EXPECT_EQ(form.PrintPreview1->PageCount(), 10) << "the pages stay for another try";
+}
+
+TEST_F(FormPPTest, TheStatusLineStaysInsideTheWindowUntilTheNextComposition)
+{
+    PdfPrinter pdf(300, QString(120, u'x') + QStringLiteral(".pdf"));
+    show(0);
+    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+    auto *status = child<QLabel>("lbStatus");
+    EXPECT_TRUE(status->text().endsWith(u"(1 Seite(n)).")) << status->text().toStdString();
+    EXPECT_TRUE(form.rect().contains(QRect(status->mapTo(&form, QPoint()), status->size())));
+    const QRect text = status->fontMetrics().boundingRect(status->rect(), Qt::TextWordWrap, status->text());
+    EXPECT_TRUE(status->rect().contains(text)) << text.width() << "x" << text.height();
+
+    QTest::keyClick(child<QComboBox>("cbOri"), Qt::Key_Down); // "Quer" composes anew
+    EXPECT_TRUE(status->text().isEmpty()) << status->text().toStdString();
+}
+
+TEST_F(FormPPTest, PageKeysAndThePageBoxTurnThePagesTogether)
+{
+    show(1);
+    TPrintPreview *engine = form.PrintPreview1;
+    auto *sePage = child<QSpinBox>("sePage");
+    // The keys on the sheet, the arrows on the page box.
+    const std::tuple<QWidget *, QKeySequence, int> steps[] = {
+        {engine, Qt::Key_PageDown, 2}, {sePage, Qt::Key_Up, 3}, {engine, Qt::CTRL | Qt::Key_PageUp, 1}};
+    for (const auto &[target, keys, page] : steps) {
+        QTest::keySequence(target, keys);
+        EXPECT_EQ(engine->CurrentPage(), page) << keys.toString().toStdString();
+        EXPECT_EQ(sePage->value(), page) << keys.toString().toStdString();
+    }
+}
+
+TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
+{
+    const QByteArray tempDir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(QCoreApplication::applicationFilePath())); // not a folder
+    form.PrintPreview1->setUseTempFile(true);
+    QString said;
+    answerBox(&said);
+    show(1); // the second certificate needs the store
+    qputenv("TMPDIR", tempDir);
+    EXPECT_TRUE(said.startsWith(u"Keine Vorschau: Die Seiten können nicht")) << said.toStdString();
+    EXPECT_EQ(form.PrintPreview1->PageCount(), 0);
+    form.ComposeDocument();
+    EXPECT_EQ(form.PrintPreview1->PageCount(), 3);
+}
+
+TEST_F(FormPPTest, EachDocumentHasItsOwnPdfFileAndAFileIsOnlyOverwrittenWhenAsked)
+{
+    QStringList proposed;
+    for (int mode : {0, 1}) {
+        runPrintDialog(&form, 1, proposedPdfFile(QStringLiteral("/Listen"), QStringLiteral("A"), mode),
+                       [&](QPrintDialog &dialog) {
+                           proposed << dialog.findChild<QLineEdit *>(QStringLiteral("filename"))->text();
+                           return int(QDialog::Rejected);
+                       });
+    }
+    EXPECT_EQ(proposed.join(u' '), QStringLiteral("/Listen/A-Protokoll.pdf /Listen/A-Urkunden.pdf"));
+
+    PdfPrinter pdf(300);
+    show(1);
+    // Each case: whether the print dialog confirmed the file, the answer, whether asked and written.
+    const std::tuple<bool, const char *, bool, bool> cases[] = {
+        {true, "Nein", false, true}, {false, "Nein", true, false}, {false, "Ja", true, true}};
+    for (const auto &[confirmed, answer, asked, written] : cases) {
+        QFile old(pdf.path());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
+        old.close();
+        form.setConfirmedOutputFile(confirmed ? pdf.path() : QString());
+        QString said;
+        answerBox(&said, answer);
+        QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+        EXPECT_EQ(said.contains(pdf.path()), asked) << said.toStdString();
+        EXPECT_EQ(QFileInfo(pdf.path()).size() > 3, written) << answer;
+    }
 }

@@ -339,7 +339,7 @@ void TFormMain::fillRunItems()
     for (QAction *action : PopupMenu1->actions()) {
         if (action->property("run").isValid()) {
             PopupMenu1->removeAction(action);
-            action->deleteLater();
+            delete action; // the menu is about to show: none of its actions is running
         }
     }
     const int index = entryOfRow(SortGrid1->Row());

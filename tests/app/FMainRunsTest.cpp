@@ -2,8 +2,12 @@
 
 #include "protocol/ResultsModel.h"
 #include "settings/DlgEintragen.h"
+#include "tests/support/FakeSpreadsheetApp.h"
+#include "tests/support/XlsxSheet.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -35,6 +39,19 @@ protected:
         heat(12600, 12000);
     }
 
+    // The protocol saved through "Protokoll speichern unter" with the file type of filter 1 (CSV), 2
+    // (web page) or 3 (text).
+    QByteArray saveAs(const QString &name, int filter)
+    {
+        form->execFileDialog = [this, name, filter](QFileDialog &dialog) {
+            dialog.selectNameFilter(dialog.nameFilters().value(filter - 1));
+            dialog.selectFile(dir.filePath(name));
+            return int(QDialog::Accepted);
+        };
+        button("sbSave")->click();
+        return readFile(dir.filePath(name));
+    }
+
     QString savedProtocol() const { return fromAnsi(readFile(dir.filePath(u"ombrel.txt"_qs))); }
     QStringList row(int number) const { return grid()->Rows(rowOf(number)).mid(Results::ColTime); }
 };
@@ -47,6 +64,31 @@ TEST_F(FMainRunsTest, LastRunCountsAndTheFilesStayAsTheyWere)
     EXPECT_EQ(grid()->ColCount(), Results::ColumnCount);
     EXPECT_EQ(readFile(dir.filePath(u"ombrel.txt"_qs)),
               readFile(testData("autosave-last-run-two-heats.txt")));
+}
+
+// The files as the version before the results model wrote them for the same heats, a tie, and a
+// rider out: text, CSV, web page and the workbook's cells.
+TEST_F(FMainRunsTest, LastRunFilesStayByteForByteAsTheyWere)
+{
+    twoHeatsOfOneAndTwo();
+    choose(combo("cbBuhn1"), 2);
+    choose(combo("cbBuhn2"), 3);
+    heat(13000, 13000);
+    rowMenu(rowOf(2), "AUS1");
+    for (const auto &[name, filter] :
+         {std::pair{"golden-last-run.csv", 1}, {"golden-last-run.html", 2}, {"golden-last-run.txt", 3}})
+        EXPECT_EQ(saveAs(QString::fromLatin1(name), filter), readFile(testData(name))) << name;
+
+    SpreadsheetLog spreadsheet;
+    form->setSpreadsheetApp(std::make_unique<FakeSpreadsheetApp>(spreadsheet));
+    button("sbExcel")->click();
+    ASSERT_EQ(spreadsheet.opened.size(), 1);
+    QString cells;
+    const XlsxSheet sheet = XlsxSheet::read(spreadsheet.opened[0]);
+    for (auto it = sheet.cells.cbegin(); it != sheet.cells.cend(); ++it)
+        cells += it.key() + (it->number ? u'#' : u'=') + it->value + u'\n';
+    EXPECT_EQ(cells, QString::fromUtf8(readFile(testData("golden-last-run-workbook.txt"))));
+    QFile::remove(spreadsheet.opened[0]);
 }
 
 TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
@@ -83,6 +125,33 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
     EXPECT_EQ(row(2), QStringList({u"12,50"_qs, u"2"_qs, u"12,50"_qs, u"0,00"_qs}));
     EXPECT_EQ(row(1).mid(0, 2), QStringList({u"12,00"_qs, u"1"_qs}));
     EXPECT_TRUE(savedProtocol().contains(u"\r\n2\tAnna Größer\tÞokki\t12,50\t2\t12,50\t0,00\t\r\n"_qs));
+
+    // A mistyped run is corrected: the box comes filled with it, and the log keeps both values.
+    form->execEntryDialog = [](QDialog &dialog) {
+        auto &box = static_cast<TDlgEintragen &>(dialog);
+        EXPECT_EQ(box.edZeit->text(), u"12,60"_qs);
+        QTest::keyClicks(box.edZeit, u"11,9"_qs);
+        QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+        return box.result();
+    };
+    rowMenu(rowOf(1), "LaufKorrigieren2");
+    EXPECT_EQ(row(1), QStringList({u"11,90"_qs, u"1"_qs, u"12,00"_qs, u"11,90"_qs}));
+    EXPECT_TRUE(
+        fromAnsi(readFile(runLogPath())).endsWith(u"\t11,90\t2. Lauf korrigiert, vorher 12,60\r\n"_qs));
+
+    // After a run, "EINTRAGEN" offers no rider until one is chosen: Enter files nothing.
+    heat(11000, 11500);
+    form->execEntryDialog = [](QDialog &dialog) {
+        auto &box = static_cast<TDlgEintragen &>(dialog);
+        box.show();
+        QTest::keyClicks(box.edZeit, u"10,00"_qs);
+        QTest::keyClick(box.edZeit, Qt::Key_Return);
+        EXPECT_EQ(box.lbFehler->text(), u"Bitte einen Reiter wählen."_qs);
+        return box.result();
+    };
+    const QString before = savedProtocol();
+    QTest::mouseClick(entry, Qt::LeftButton);
+    EXPECT_EQ(savedProtocol(), before);
 
     // While a run is open no time is entered by hand.
     press("bSTART");

@@ -56,6 +56,10 @@ void StringGridCells::setRows(int row, const QStringList &cells)
     if (row < 0 || row >= RowCount())
         return;
     QStringList &target = m_rows[std::size_t(row)];
+    if (cells.size() == m_colCount) {
+        target = cells; // shared, not copied
+        return;
+    }
     target = cells.mid(0, m_colCount);
     target.resize(m_colCount);
 }

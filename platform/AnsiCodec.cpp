@@ -44,20 +44,22 @@ int ansiCode(char16_t unit)
 
 QByteArray toAnsi(const QString &text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized); // never more bytes than UTF-16 units
+    char *out = bytes.data();
+    qsizetype written = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text.at(i).unicode();
         const int code = ansiCode(unit);
         if (code >= 0) {
-            bytes.append(static_cast<char>(code));
+            out[written++] = static_cast<char>(code);
             continue;
         }
-        bytes.append('?');
+        out[written++] = '?';
         // A character outside the basic plane is one character, so one "?".
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i;
     }
+    bytes.truncate(written);
     return bytes;
 }
 

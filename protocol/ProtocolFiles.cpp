@@ -42,7 +42,7 @@ qsizetype skipLineEnd(QStringView text, qsizetype pos)
 // A cell for the text format: line breaks (CR LF counting as one) and TABs become blanks.
 QString flatCell(const QString &cell)
 {
-    if (!cell.contains(Tab) && !cell.contains(u'\r') && !cell.contains(u'\n'))
+    if (std::none_of(cell.cbegin(), cell.cend(), [](QChar c) { return c == Tab || isLineBreak(c); }))
         return cell;
     QString flat;
     flat.reserve(cell.size());
@@ -198,16 +198,25 @@ private:
     qsizetype m_lastOddRun = -1; // where the last run of an odd number of quotes starts
 };
 
+void appendTextLine(QString &text, const QStringList &cells)
+{
+    for (const QString &cell : cells) {
+        if (cell.isEmpty())
+            text += Blank;
+        else
+            text += flatCell(cell);
+        text += Tab;
+    }
+    text += LineEnd;
+}
+
 } // namespace
 
 QString textLine(const QStringList &cells)
 {
     QString line;
-    for (const QString &cell : cells) {
-        line += cell.isEmpty() ? QString(Blank) : flatCell(cell);
-        line += Tab;
-    }
-    return line + LineEnd;
+    appendTextLine(line, cells);
+    return line;
 }
 
 QStringList headerCells(QStringView text, int columns)
@@ -294,9 +303,10 @@ QString csvLine(const QStringList &cells)
 QByteArray textFile(const Table &table)
 {
     QString text;
+    text.reserve(table.size() * 64);
     for (const QStringList &row : table) {
         if (!row.isEmpty() && !row.constFirst().isEmpty())
-            text += textLine(row);
+            appendTextLine(text, row);
     }
     return toAnsi(text);
 }

@@ -5,8 +5,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <functional>
+#include <utility>
 
 namespace Results {
 
@@ -22,8 +24,8 @@ bool isOutText(QStringView text)
 // the second best, then the third, ... ; a rider without a further run comes after one with it.
 struct RankKey
 {
-    bool ranked = false;
-    std::vector<int> times;
+    int count = 0; // none: no place
+    std::array<int, MaxRuns> times{};
 };
 
 RankKey rankKey(const Entry &entry, Scoring scoring)
@@ -33,46 +35,61 @@ RankKey rankKey(const Entry &entry, Scoring scoring)
         return key;
     if (scoring == Scoring::LastRun) {
         if (entry.runs.constLast().counts())
-            key.times.push_back(entry.runs.constLast().hundredths);
+            key.times[size_t(key.count++)] = entry.runs.constLast().hundredths;
     } else {
         for (const Run &run : entry.runs) {
-            if (run.counts())
-                key.times.push_back(run.hundredths);
+            if (run.counts() && key.count < MaxRuns)
+                key.times[size_t(key.count++)] = run.hundredths;
         }
-        std::sort(key.times.begin(), key.times.end());
+        std::sort(key.times.begin(), key.times.begin() + key.count);
     }
-    key.ranked = !key.times.empty();
     return key;
 }
 
 // -1, 0 or 1; unranked entries after all ranked ones.
 int compareKeys(const RankKey &a, const RankKey &b)
 {
-    if (a.ranked != b.ranked)
-        return a.ranked ? -1 : 1;
-    const size_t common = std::min(a.times.size(), b.times.size());
-    for (size_t i = 0; i < common; ++i) {
+    if ((a.count > 0) != (b.count > 0))
+        return a.count > 0 ? -1 : 1;
+    const int common = std::min(a.count, b.count);
+    for (size_t i = 0; i < size_t(common); ++i) {
         if (a.times[i] != b.times[i])
             return a.times[i] < b.times[i] ? -1 : 1;
     }
-    if (a.times.size() != b.times.size())
-        return a.times.size() > b.times.size() ? -1 : 1;
+    if (a.count != b.count)
+        return a.count > b.count ? -1 : 1;
     return 0;
 }
 
-QString derivedTime(const Entry &entry, Scoring scoring)
+QString runText(const Run &run, QChar decimal)
+{
+    switch (run.state) {
+    case Run::Out: return QStringLiteral("AUS");
+    case Run::Invalid: return timeText(0, decimal);
+    case Run::Valid: break;
+    }
+    return timeText(run.hundredths, decimal);
+}
+
+QString derivedTime(const Entry &entry, Scoring scoring, QChar decimal)
 {
     if (entry.runs.isEmpty())
         return entry.loadedTime;
     const Run &last = entry.runs.constLast();
     if (scoring == Scoring::LastRun || last.state == Run::Out)
-        return last.text();
+        return runText(last, decimal);
     int best = -1;
     for (const Run &run : entry.runs) {
         if (run.counts() && (best < 0 || run.hundredths < best))
             best = run.hundredths;
     }
-    return best < 0 ? invalidRunText() : timeText(best);
+    return timeText(std::max(best, 0), decimal);
+}
+
+QChar decimalPoint()
+{
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 ? point.front() : QChar(u',');
 }
 
 // Numbers in numeric order before everything else, the rest as text ignoring case.
@@ -96,12 +113,21 @@ Scoring scoringOf(int stored)
     return stored == int(Scoring::BestRun) ? Scoring::BestRun : Scoring::LastRun;
 }
 
-QString timeText(qint64 hundredths)
+QString timeText(qint64 hundredths, QChar decimal)
 {
     hundredths = std::max<qint64>(hundredths, 0);
     const qint64 rest = hundredths % 100;
-    return QString::number(hundredths / 100) + QLocale().decimalPoint() + QChar(u'0' + int(rest / 10)) +
-           QChar(u'0' + int(rest % 10));
+    QString text = QString::number(hundredths / 100);
+    text.reserve(text.size() + 3);
+    text += decimal;
+    text += QChar(u'0' + int(rest / 10));
+    text += QChar(u'0' + int(rest % 10));
+    return text;
+}
+
+QString timeText(qint64 hundredths)
+{
+    return timeText(hundredths, decimalPoint());
 }
 
 std::optional<int> parseTime(QStringView text)
@@ -147,12 +173,7 @@ QStringList headerCaptions()
 
 QString Run::text() const
 {
-    switch (state) {
-    case Out: return QStringLiteral("AUS");
-    case Invalid: return invalidRunText();
-    case Valid: break;
-    }
-    return timeText(hundredths);
+    return runText(*this, decimalPoint());
 }
 
 std::optional<Run> Run::fromText(QStringView text)
@@ -186,7 +207,7 @@ void ResultsModel::setScoring(Scoring scoring)
     if (scoring == m_scoring)
         return;
     m_scoring = scoring;
-    recompute();
+    recompute(-1);
 }
 
 void ResultsModel::clear()
@@ -194,7 +215,7 @@ void ResultsModel::clear()
     m_entries.clear();
     m_keepsRunColumns = false;
     m_order.clear();
-    recompute();
+    recompute(-1);
 }
 
 void ResultsModel::load(const QStringList &header, const QList<QStringList> &rows, QStringList *leftOut)
@@ -239,6 +260,9 @@ void ResultsModel::load(const QStringList &header, const QList<QStringList> &row
     m_order.resize(m_entries.size());
     for (size_t i = 0; i < m_order.size(); ++i)
         m_order[i] = int(i);
+    m_numbers.resize(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        m_numbers[i] = m_entries[i].startNumber();
     if (leftOut) {
         if (ignoredColumns)
             leftOut->append(QStringLiteral("Spalten ab „%1“ übergangen").arg(header.value(firstIgnored)));
@@ -247,18 +271,15 @@ void ResultsModel::load(const QStringList &header, const QList<QStringList> &row
                                            "übergangenen Spalten stehen")
                                 .arg(ignoredCells));
     }
-    recompute();
+    recompute(-1);
 }
 
 int ResultsModel::indexOfNumber(int number) const
 {
     if (number < 0)
         return -1;
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].startNumber() == number)
-            return int(i);
-    }
-    return -1;
+    const auto at = std::find(m_numbers.begin(), m_numbers.end(), number);
+    return at == m_numbers.end() ? -1 : int(at - m_numbers.begin());
 }
 
 int ResultsModel::indexOfCells(const QString &number, const QString &rider, const QString &horse) const
@@ -282,7 +303,7 @@ ResultsModel::Change ResultsModel::addRun(int number, Run run)
     if (run.state == Run::Valid && run.hundredths <= 0)
         run.state = Run::Invalid; // a time of zero was no run
     entry.runs.append(run);
-    recompute();
+    recompute(index);
     return Change::Done;
 }
 
@@ -298,7 +319,7 @@ ResultsModel::Change ResultsModel::correctRun(int index, int runIndex, Run run)
     if (entry.runs[runIndex] == run)
         return Change::NoRun;
     entry.runs[runIndex] = run;
-    recompute();
+    recompute(index);
     return Change::Done;
 }
 
@@ -312,7 +333,7 @@ ResultsModel::Change ResultsModel::setOut(int index)
     if (entry.runs.size() >= MaxRuns)
         return Change::TooManyRuns;
     entry.runs.append(Run{0, Run::Out});
-    recompute();
+    recompute(index);
     return Change::Done;
 }
 
@@ -321,10 +342,11 @@ bool ResultsModel::removeEntry(int index)
     if (index < 0 || index >= count())
         return false;
     m_entries.erase(m_entries.begin() + index);
+    m_numbers.erase(m_numbers.begin() + index);
     m_order.erase(std::find(m_order.begin(), m_order.end(), index));
     for (int &i : m_order)
         i -= i > index ? 1 : 0;
-    recompute();
+    recompute(-1);
     return true;
 }
 
@@ -337,7 +359,7 @@ QString ResultsModel::placeOf(int index) const
     return e.runs.isEmpty() ? e.loadedPlace : QString();
 }
 
-void ResultsModel::recompute()
+void ResultsModel::recompute(int changedEntry)
 {
     const size_t n = m_entries.size();
     qsizetype most = 0;
@@ -345,31 +367,50 @@ void ResultsModel::recompute()
         for (const Entry &e : m_entries)
             most = std::max(most, e.runs.size());
     }
+    // Only the changed entry's texts are made anew, unless the columns or the scoring changed.
+    const bool all = changedEntry < 0 || int(most) != m_runColumns || m_rows.size() != n;
     m_runColumns = int(most);
+    const QChar decimal = decimalPoint();
     std::vector<RankKey> keys(n);
-    m_time.resize(n);
-    m_place.assign(n, 0);
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i)
         keys[i] = rankKey(m_entries[i], m_scoring);
-        m_time[i] = derivedTime(m_entries[i], m_scoring);
-    }
+    m_time.resize(n);
+    for (size_t i = all ? 0 : size_t(changedEntry); i < (all ? n : size_t(changedEntry) + 1); ++i)
+        m_time[i] = derivedTime(m_entries[i], m_scoring, decimal);
+
     // Stable, from the order of the last ranking: entries that compare equal keep their order.
     std::stable_sort(m_order.begin(), m_order.end(),
                      [&](int a, int b) { return compareKeys(keys[size_t(a)], keys[size_t(b)]) < 0; });
+    const std::vector<int> before = std::exchange(m_place, std::vector<int>(n, 0));
     int previous = -1;
     for (size_t position = 0; position < m_order.size(); ++position) {
         const int i = m_order[position];
-        if (!keys[size_t(i)].ranked)
+        if (keys[size_t(i)].count == 0)
             break;
         const bool tie = previous >= 0 && compareKeys(keys[size_t(previous)], keys[size_t(i)]) == 0;
         m_place[size_t(i)] = tie ? m_place[size_t(previous)] : int(position) + 1;
         previous = i;
+    }
+
+    m_rows.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        if (all || int(i) == changedEntry) {
+            const Entry &e = m_entries[i];
+            QStringList row{e.number, e.rider, e.horse, m_time[i], placeOf(int(i))};
+            for (int r = 0; r < m_runColumns; ++r)
+                row.append(r < e.runs.size() ? runText(e.runs[r], decimal) : QString());
+            m_rows[i] = std::move(row);
+        } else if (before.size() == n && before[i] != m_place[i]) {
+            m_rows[i][ColPlace] = placeOf(int(i));
+        }
     }
     emit changed();
 }
 
 std::vector<int> ResultsModel::viewOrder(int column, bool descending) const
 {
+    if (column == ColTime && !descending)
+        return m_order; // the order of the places
     std::vector<int> order = m_order;
     std::function<int(int, int)> compare;
     if (column == ColTime) {
@@ -411,11 +452,7 @@ QStringList ResultsModel::header() const
 
 QStringList ResultsModel::cells(int index) const
 {
-    const Entry &e = m_entries[size_t(index)];
-    QStringList row{e.number, e.rider, e.horse, timeOf(index), placeOf(index)};
-    for (int i = 0, n = runColumns(); i < n; ++i)
-        row.append(i < e.runs.size() ? e.runs[i].text() : QString());
-    return row;
+    return m_rows[size_t(index)];
 }
 
 ProtocolFormat::Table ResultsModel::table(const std::vector<int> &order) const

@@ -40,6 +40,7 @@ inline constexpr int MaxHundredths = 999999;
 // Hundredths as the program writes times: whole seconds, the locale's decimal separator, two
 // digits ("12,34").
 QString timeText(qint64 hundredths);
+QString timeText(qint64 hundredths, QChar decimal); // for many times at once
 // A time as the program, an operator or another program may write it: whole seconds (leading zeros
 // allowed), optionally the locale's decimal separator and one or two digits of hundredths, blanks
 // around it. Nothing else reads as a time, and nothing beyond MaxHundredths.
@@ -149,7 +150,9 @@ signals:
     void changed();
 
 private:
-    void recompute();
+    // Derives times, places and the shown cells after a change of one entry's runs, or of
+    // everything (-1).
+    void recompute(int changedEntry);
 
     std::vector<Entry> m_entries;
     Scoring m_scoring = Scoring::LastRun;
@@ -159,6 +162,8 @@ private:
     std::vector<QString> m_time;
     std::vector<int> m_place;
     std::vector<int> m_order;
+    std::vector<int> m_numbers;      // each entry's start number
+    std::vector<QStringList> m_rows; // each entry's cells as shown
 };
 
 } // namespace Results

@@ -149,7 +149,7 @@ std::optional<int> parseTime(QStringView text)
         return std::nullopt;
     qint64 value = seconds.toLongLong() * 100;
     if (!fraction.isEmpty())
-        value += fraction.toInt() * (fraction.size() == 1 ? 10 : 1);
+        value += qint64(fraction.toInt()) * (fraction.size() == 1 ? 10 : 1);
     if (value > MaxHundredths)
         return std::nullopt;
     return int(value);

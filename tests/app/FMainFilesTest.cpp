@@ -96,51 +96,6 @@ TEST_F(FMainTest, ALoadThatLeavesSomethingOutSaysSoInTheNoticeStrip)
     EXPECT_TRUE(notice->text().contains(u"800 leere Zeilen am Ende übergangen"_qs));
 }
 
-TEST_F(FMainTest, ARunLogRecordCutShortStaysOnALineOfItsOwn)
-{
-    loadBytes("1;Anna;Blitz\r\n2;Bernd;Donner\r\n");
-    auto *start = form->findChild<TBitBtnWithColor *>(u"bSTART"_qs);
-    ASSERT_TRUE(start);
-    const QString logPath = dir.filePath(u"ombrel-Laeufe.log"_qs);
-    const QByteArray earlier = "2026-12-01 10:00:00\t1\t3\tCarla\tWetter\t21,01";
-    struct Case
-    {
-        const char *name;
-        QByteArray before;
-        QByteArray kept; // what the log must start with afterwards
-    };
-    const Case cases[] = {
-        {"cut inside a record", earlier.left(25), earlier.left(25) + "\r\n"},
-        {"cut between CR and LF", earlier + "\r", earlier + "\r\n"},
-        {"complete", earlier + "\r\n", earlier + "\r\n"},
-        {"new", "", ""},
-    };
-    for (const Case &c : cases) {
-        QFile::remove(logPath);
-        if (!c.before.isEmpty()) {
-            QFile log(logPath);
-            ASSERT_TRUE(log.open(QIODevice::WriteOnly));
-            log.write(c.before);
-        }
-        QTest::mousePress(start, Qt::LeftButton);
-        QTest::mouseRelease(start, Qt::LeftButton);
-        ticks += 21010;
-        key(Qt::Key_1);
-        key(Qt::Key_2);
-        key(Qt::Key_0);
-        const QByteArray log = readFile(logPath);
-        ASSERT_TRUE(log.startsWith(c.kept)) << c.name << ": " << log.toStdString();
-        // Two records follow, each a line of its own that starts with its date.
-        const QList<QByteArray> records = log.mid(c.kept.size()).split('\n');
-        ASSERT_EQ(records.size(), 3) << c.name << ": " << log.toStdString();
-        for (int i = 0; i < 2; ++i) {
-            EXPECT_TRUE(records[i].startsWith("20") && records[i].endsWith("\t21,01\r")) << c.name;
-            EXPECT_EQ(records[i].count('\r'), 1) << c.name;
-        }
-        EXPECT_TRUE(records[2].isEmpty()) << c.name;
-    }
-}
-
 TEST_F(FMainTest, EveryFailureStaysInTheNoticeStripUntilClicked)
 {
     loadBytes("1;Anna;Blitz\r\n2;Bernd;Donner\r\n");

@@ -3,6 +3,7 @@
 #include "app/FMain.h"
 
 #include "controls/ButtonWithColor.h"
+#include "controls/MessageBox.h"
 #include "controls/SortGrid.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AppPaths.h"
@@ -25,7 +26,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -496,13 +496,13 @@ void TFormMain::sbSaveClick()
     m_lastFolder = QFileInfo(path).absolutePath();
     if (m_saveFilterIndex == 1) {
         if (!writeFileAtomically(path, ProtocolFormat::csvFile(shownTable())))
-            QMessageBox::critical(this, applicationTitle(),
-                                  QStringLiteral("Can't write to file:") + u'\r' + path);
+            MessageBox::critical(this, applicationTitle(),
+                                 QStringLiteral("Can't write to file:") + u'\r' + path);
     } else if (m_saveFilterIndex == 2) {
         WriteHtmlProtocol(path);
     } else if (!SaveTextProtocol(path)) {
-        QMessageBox::critical(this, applicationTitle(),
-                              QStringLiteral("Der Schreibfehler der Datei: ") + path);
+        MessageBox::critical(this, applicationTitle(),
+                             QStringLiteral("Der Schreibfehler der Datei: ") + path);
     }
 }
 
@@ -530,9 +530,9 @@ bool TFormMain::LoadProtocol(const QString &path)
     // write the empty grid over the last good one.
     const ProtocolStore::Loaded loaded = ProtocolStore::load(path);
     if (!loaded.error.isEmpty()) {
-        QMessageBox::critical(this, applicationTitle(),
-                              QStringLiteral("Die Startliste %1 kann nicht geladen werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(path), loaded.error));
+        MessageBox::critical(this, applicationTitle(),
+                             QStringLiteral("Die Startliste %1 kann nicht geladen werden.\n%2")
+                                 .arg(QDir::toNativeSeparators(path), loaded.error));
         return false;
     }
     QStringList leftOut = loaded.leftOut();

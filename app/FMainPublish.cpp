@@ -1,6 +1,7 @@
 // Publishing the protocol: the web page and the spreadsheet hand-over.
 #include "app/FMain.h"
 
+#include "controls/MessageBox.h"
 #include "controls/SortGrid.h"
 #include "platform/AppPaths.h"
 #include "platform/Brand.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -31,7 +31,7 @@ bool TFormMain::WriteHtmlProtocol(const QString &path)
 {
     if (HtmlProtocol::write(path, shownTable(), applicationTitle()))
         return true;
-    QMessageBox::critical(this, applicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
+    MessageBox::critical(this, applicationTitle(), QStringLiteral("Der Schreibfehler der Datei: ") + path);
     return false;
 }
 
@@ -50,8 +50,8 @@ void TFormMain::sbHTMLClick()
     if (!HtmlProtocol::write(path, shownTable(), applicationTitle())) {
         const QString fallback = fallbackPagePath(fileName);
         if (path == fallback || !HtmlProtocol::write(fallback, shownTable(), applicationTitle())) {
-            QMessageBox::critical(this, applicationTitle(),
-                                  QStringLiteral("Der Schreibfehler der Datei: ") + path);
+            MessageBox::critical(this, applicationTitle(),
+                                 QStringLiteral("Der Schreibfehler der Datei: ") + path);
             return;
         }
         path = fallback;
@@ -91,9 +91,9 @@ void TFormMain::sbExcelClick()
     Excel->AutoFitColumns();
     const bool done = canOpen ? Excel->ShowWorkbook() : Excel->SaveWorkbook();
     if (Excel->Failed()) {
-        QMessageBox::critical(this, applicationTitle(),
-                              QStringLiteral("Die Arbeitsmappe konnte nicht geschrieben werden: ") +
-                                  Excel->ErrorString());
+        MessageBox::critical(this, applicationTitle(),
+                             QStringLiteral("Die Arbeitsmappe konnte nicht geschrieben werden: ") +
+                                 Excel->ErrorString());
     } else if (!canOpen) {
         showNotice(QStringLiteral("Die Arbeitsmappe wurde als %1 gespeichert; kein Programm auf diesem "
                                   "Rechner öffnet Excel-Arbeitsmappen.")

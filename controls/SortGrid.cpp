@@ -1,5 +1,7 @@
 #include "controls/SortGrid.h"
 
+#include "controls/MessageBox.h"
+
 #include "protocol/ProtocolFiles.h"
 
 #include "platform/AnsiCodec.h"
@@ -474,13 +476,8 @@ void TSortGrid::paintCell(QPainter *painter, const QRect &rect, int col, int row
 
 void TSortGrid::showMessage(QMessageBox::Icon icon, const QString &text)
 {
-    if (MessageHook) {
-        MessageHook(this, icon, text);
-        return;
-    }
     // The carriage return separates the lines of the message; a Qt label breaks lines at "\n".
     QString shown = text;
     shown.replace(u'\r', u'\n');
-    QMessageBox box(icon, QApplication::applicationDisplayName(), shown, QMessageBox::Ok, this);
-    box.exec();
+    MessageBox::show(icon, this, QApplication::applicationDisplayName(), shown);
 }

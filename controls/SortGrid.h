@@ -50,8 +50,6 @@ public:
     using TFormatDrawCellEvent = std::function<void(TSortGrid *Sender, int Col, int Row, TGridDrawState State,
                                                     TFormatOptions &FormatOptions)>;
     using TGetSortStyleEvent = std::function<void(TSortGrid *Sender, int Col, TSortStyle &SortStyle)>;
-    // Shows the grid's messages; tests and headless runs replace it. The default opens a modal box.
-    using TMessageHook = std::function<void(QWidget *parent, QMessageBox::Icon icon, const QString &text)>;
 
     explicit TSortGrid(QWidget *parent = nullptr);
     ~TSortGrid() override;
@@ -88,8 +86,6 @@ public:
 
     TFormatDrawCellEvent OnGetCellFormat;
     TGetSortStyleEvent OnGetSortStyle;
-
-    static inline TMessageHook MessageHook;
 
 signals:
     void OnRowSelected();

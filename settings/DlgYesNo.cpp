@@ -1,5 +1,7 @@
 #include "settings/DlgYesNo.h"
 
+#include "controls/MessageBox.h"
+
 #include "controls/WindowStyle.h"
 #include "platform/Brand.h"
 
@@ -65,6 +67,8 @@ TFDlgYesNo::TFDlgYesNo(QWidget *parent)
 bool TFDlgYesNo::ask(const QString &question)
 {
     Label1->setText(question);
+    if (MessageBox::Answers *answers = MessageBox::Answers::current())
+        return answers->answer(QMessageBox::Question, question, QMessageBox::No) == QMessageBox::Yes;
     if (QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr)
         move(owner->frameGeometry().center() - rect().center());
     OKBtn->setFocus();

@@ -1,11 +1,11 @@
 #include "settings/Settings.h"
 
+#include "controls/MessageBox.h"
 #include "platform/AppPaths.h"
 #include "platform/Brand.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -357,5 +357,5 @@ void saveSettings(const Settings &settings, SettingsFile &file, QWidget *parent)
 {
     const QString error = writeSettings(settings, file);
     if (!error.isEmpty())
-        QMessageBox::critical(parent, applicationTitle(), error);
+        MessageBox::critical(parent, applicationTitle(), error);
 }

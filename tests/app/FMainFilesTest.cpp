@@ -1,38 +1,13 @@
 // Loading start lists and saving what the runs produce, as the operator meets the faults.
 #include "tests/app/FMainFixture.h"
 
+#include "controls/MessageBox.h"
+
 #include <QAbstractAnimation>
 #include <QDir>
 #include <QMessageBox>
 
 #include <functional>
-
-namespace {
-
-struct MessageSeen
-{
-    QString text;
-    QMessageBox::Icon icon;
-};
-
-// Runs action and answers every message box that opens meanwhile, keeping what it said.
-QList<MessageSeen> answerMessages(const std::function<void()> &action)
-{
-    QList<MessageSeen> seen;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            seen.append({box->text(), box->icon()});
-            box->accept();
-        }
-    });
-    poll.start();
-    action();
-    return seen;
-}
-
-} // namespace
 
 TEST_F(FMainTest, AStartListThatCannotBeReadLeavesTheProtocolAsItWas)
 {
@@ -68,7 +43,9 @@ TEST_F(FMainTest, AStartListThatCannotBeReadLeavesTheProtocolAsItWas)
         {"a file far too large", huge, u"zu groß"_qs},
     };
     for (const Case &c : cases) {
-        const QList<MessageSeen> seen = answerMessages([&] { loadFile(c.path); });
+        const MessageBox::Answers boxes;
+        loadFile(c.path);
+        const QList<MessageBox::Seen> &seen = boxes.seen();
         ASSERT_EQ(seen.size(), 1) << c.name;
         EXPECT_EQ(seen[0].icon, QMessageBox::Critical) << c.name;
         EXPECT_TRUE(seen[0].text.contains(QDir::toNativeSeparators(c.path))) << c.name;

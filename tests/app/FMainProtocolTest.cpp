@@ -1,5 +1,7 @@
 #include "tests/app/FMainFixture.h"
 
+#include "controls/MessageBox.h"
+
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -12,23 +14,6 @@ QColor fontColorOf(TSortGrid &grid, int col, int row)
     format.FontColor = Qt::black;
     grid.OnGetCellFormat(&grid, col, row, {}, format);
     return format.FontColor;
-}
-
-// Answers the next modal box (question or message) and returns its text through `text`.
-void answerNextBox(QString *text, bool yes)
-{
-    QTimer::singleShot(0, [text, yes] {
-        QWidget *box = QApplication::activeModalWidget();
-        if (!box)
-            return;
-        if (auto *dialog = qobject_cast<TFDlgYesNo *>(box)) {
-            *text = dialog->Label1->text();
-            (yes ? dialog->OKBtn : dialog->CancelBtn)->click();
-        } else if (auto *message = qobject_cast<QMessageBox *>(box)) {
-            *text = message->text();
-            message->accept();
-        }
-    });
 }
 
 } // namespace
@@ -98,13 +83,14 @@ TEST_F(FMainTest, RowsAreRemovedAfterTheQuestionAndMarkedOut)
     loadStartList();
     clickRow(2);
     const QString removed = cell(0, 2);
-    QString question;
-    answerNextBox(&question, false);
-    button("sbCLS")->click();
-    EXPECT_EQ(question, u"Zeile entfernen?"_qs);
+    {
+        const MessageBox::Answers no({QMessageBox::No});
+        button("sbCLS")->click();
+        EXPECT_EQ(no.texts(), QStringList({u"Zeile entfernen?"_qs}));
+    }
     EXPECT_EQ(grid()->RowCount(), 5);
 
-    answerNextBox(&question, true);
+    const MessageBox::Answers yes({QMessageBox::Yes, QMessageBox::Yes});
     button("sbCLS")->click();
     EXPECT_EQ(grid()->RowCount(), 4);
     EXPECT_EQ(rowOf(removed.toInt()), -1);
@@ -128,7 +114,6 @@ TEST_F(FMainTest, RowsAreRemovedAfterTheQuestionAndMarkedOut)
     // Down to the last row: it is emptied and kept, and the protocol buttons go off.
     while (grid()->RowCount() > 2)
         rowMenu(1, "Zeileentfernen1");
-    answerNextBox(&question, true);
     clickRow(1);
     button("sbCLS")->click();
     EXPECT_EQ(grid()->RowCount(), 2);
@@ -181,10 +166,10 @@ TEST_F(FMainTest, AFailedTextSaveSaysSo)
         dialog.selectFile(dir.filePath(u"taken.txt"_qs));
         return int(QDialog::Accepted);
     };
-    QString message;
-    answerNextBox(&message, true);
+    const MessageBox::Answers boxes;
     button("sbSave")->click();
-    EXPECT_TRUE(message.startsWith(u"Der Schreibfehler der Datei: "_qs)) << message.toStdString();
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Der Schreibfehler der Datei: "_qs));
 }
 
 TEST_F(FMainTest, TheAutomaticSaveFindsAPlaceOrShowsANotice)

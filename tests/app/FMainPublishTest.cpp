@@ -1,3 +1,4 @@
+#include "controls/MessageBox.h"
 #include "tests/app/FMainFixture.h"
 #include "tests/support/FakeSpreadsheetApp.h"
 #include "tests/support/XlsxSheet.h"
@@ -47,20 +48,6 @@ protected:
         QDir(workbookFolder()).removeRecursively();
     }
 
-    // Answers the next message box with OK and keeps its text.
-    void answerMessageBox()
-    {
-        QTimer::singleShot(0, form.get(), [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                messages.append(box->text());
-                icons.append(box->icon());
-                box->accept();
-            } else {
-                answerMessageBox();
-            }
-        });
-    }
-
     void saveThroughDialog(const QString &path, const QString &filterPattern)
     {
         form->execFileDialog = [=](QFileDialog &dialog) {
@@ -87,8 +74,7 @@ protected:
 
     QString savedCurrent;
     SpreadsheetLog spreadsheet;
-    QStringList messages;
-    QList<QMessageBox::Icon> icons;
+    MessageBox::Answers boxes; // every box of the test, answered and kept
 };
 
 } // namespace
@@ -110,7 +96,7 @@ TEST_F(FMainPublishTest, AsWebPageWritesThePageInTheCurrentFolderAndOpensIt)
     EXPECT_TRUE(bytes.contains("<td Align=left>&nbsp;Anna Gr\xf6\xdf\x65r<td>\xdeokki&nbsp;<td>9.05&nbsp;"));
     EXPECT_LT(bytes.indexOf("Anna"), bytes.indexOf("J\xfcrgen")); // in the protocol's order
     EXPECT_EQ(bytes.count("<tr Align=Right>"), 4);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(boxes.seen().isEmpty());
 }
 
 TEST_F(FMainPublishTest, TheHelpPageBesideTheProgramIsNeverReplaced)
@@ -136,7 +122,7 @@ TEST_F(FMainPublishTest, APageTheCurrentFolderCannotTakeGoesToTheDataFolder)
     button("sbHTML")->click();
     EXPECT_EQ(opened, QList<QUrl>({QUrl::fromLocalFile(dataFolderPage())}));
     EXPECT_TRUE(readFile(dataFolderPage()).contains("S\xf3lfaxi"));
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(boxes.seen().isEmpty());
 }
 
 TEST_F(FMainPublishTest, SavingAsWebPageWritesWithoutOpeningAndReportsFailures)
@@ -148,10 +134,9 @@ TEST_F(FMainPublishTest, SavingAsWebPageWritesWithoutOpeningAndReportsFailures)
     EXPECT_TRUE(opened.isEmpty());
 
     const QString broken = dir.filePath(u"fehlt/protokoll.html"_qs);
-    answerMessageBox();
     saveThroughDialog(broken, u"*.html"_qs);
-    EXPECT_EQ(messages, QStringList({u"Der Schreibfehler der Datei: "_qs + broken}));
-    EXPECT_EQ(icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
+    EXPECT_EQ(boxes.texts(), QStringList({u"Der Schreibfehler der Datei: "_qs + broken}));
+    EXPECT_EQ(boxes.seen().constLast().icon, QMessageBox::Critical);
     EXPECT_FALSE(QFile::exists(broken));
     EXPECT_TRUE(opened.isEmpty());
 }
@@ -187,7 +172,7 @@ TEST_F(FMainPublishTest, ExcelGetsHeaderEntriesAndTotalsInANewWorkbookEachTime)
     ASSERT_EQ(spreadsheet.opened.size(), 2);
     EXPECT_NE(spreadsheet.opened[0], spreadsheet.opened[1]);
     EXPECT_EQ(XlsxSheet::read(spreadsheet.opened[1]).cells, sheet.cells);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(boxes.seen().isEmpty());
 }
 
 TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramStillWritesTheWorkbookAndSaysWhere)
@@ -204,7 +189,7 @@ TEST_F(FMainPublishTest, ExcelWithoutASpreadsheetProgramStillWritesTheWorkbookAn
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(folder.filePath(files[0]))))
         << notice->text().toStdString();
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(boxes.seen().isEmpty());
 }
 
 TEST_F(FMainPublishTest, AFailedWorkbookIsReportedAndNotHandedOver)
@@ -214,11 +199,10 @@ TEST_F(FMainPublishTest, AFailedWorkbookIsReportedAndNotHandedOver)
     ASSERT_TRUE(QDir().mkpath(QFileInfo(blocker).absolutePath()));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    answerMessageBox();
     button("sbExcel")->click();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(u"Die Arbeitsmappe konnte nicht geschrieben werden: "_qs));
-    EXPECT_EQ(icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Die Arbeitsmappe konnte nicht geschrieben werden: "_qs));
+    EXPECT_EQ(boxes.seen().constLast().icon, QMessageBox::Critical);
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
 }
 

@@ -1,6 +1,8 @@
 // Start-up and exit as they meet stored settings: a damaged file, bounds from elsewhere, the pointer.
 #include "tests/app/FMainFixture.h"
 
+#include "controls/MessageBox.h"
+
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
@@ -15,23 +17,6 @@
 #include <csignal>
 
 namespace {
-
-// Answers every message box that opens while action runs and returns their texts.
-QStringList answerMessages(const std::function<void()> &action)
-{
-    QStringList seen;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            seen.append(box->text());
-            box->accept();
-        }
-    });
-    poll.start();
-    action();
-    return seen;
-}
 
 class FMainDamagedSettingsTest : public FMainTest
 {
@@ -96,7 +81,11 @@ TEST_F(FMainDamagedSettingsTest, ADamagedSettingsFileIsMovedAsideOnceAndWrittenA
     EXPECT_TRUE(QFileInfo::exists(aside + u"/Left"_qs));
 
     form->findChild<QComboBox *>(u"cbMode"_qs)->setCurrentIndex(0);
-    EXPECT_EQ(answerMessages([&] { form.reset(); }), QStringList());
+    {
+        const MessageBox::Answers boxes;
+        form.reset();
+        EXPECT_EQ(boxes.texts(), QStringList());
+    }
     Settings saved;
     SettingsFile file(settingsFilePath());
     EXPECT_EQ(loadSettings(saved, file), QString());

@@ -1,5 +1,7 @@
 // The grid as the operator uses it: header clicks, typed characters, mouse and painting.
 #include "controls/SortGrid.h"
+
+#include "controls/MessageBox.h"
 #include "platform/Graphics.h"
 #include "tests/TestSupport.h"
 
@@ -17,12 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Message
-{
-    QMessageBox::Icon icon;
-    QString text;
-};
 
 bool isRed(const QColor &color)
 {
@@ -50,9 +46,6 @@ class SortGridWidgetTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TSortGrid::MessageHook = [this](QWidget *, QMessageBox::Icon icon, const QString &text) {
-            messages.append({icon, text});
-        };
         QFont courier(QStringLiteral("Courier"));
         courier.setPixelSize(16);
         // Exact colours in grabbed pixels.
@@ -71,11 +64,7 @@ protected:
         grid.move(10, 10);
     }
 
-    void TearDown() override
-    {
-        grid.close();
-        TSortGrid::MessageHook = nullptr;
-    }
+    void TearDown() override { grid.close(); }
 
     void load(const QList<QStringList> &rows)
     {
@@ -124,7 +113,7 @@ protected:
     }
 
     TSortGrid grid;
-    QList<Message> messages;
+    MessageBox::Answers boxes; // the grid's messages, answered and kept
 };
 
 } // namespace
@@ -151,8 +140,8 @@ TEST_F(SortGridWidgetTest, RowCountBelowTwoIsRefusedWithAMessage)
     loadRiders();
     grid.setRowCount(1);
     EXPECT_EQ(grid.RowCount(), 5);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0].text, u"Rowsize too small"_qs);
+    ASSERT_EQ(boxes.seen().size(), 1);
+    EXPECT_EQ(boxes.seen()[0].text, u"Rowsize too small"_qs);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -418,7 +407,7 @@ TEST_F(SortGridWidgetTest, DeleteRowKeepsOneDataRow)
     ASSERT_EQ(deleted.count(), 2);
     EXPECT_EQ(deleted.at(0).at(0).toInt(), 2);
     EXPECT_EQ(deleted.at(1).at(0).toInt(), 1);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(boxes.seen().isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -436,7 +425,7 @@ TEST_F(SortGridWidgetTest, SaveToFileWritesSemicolonsCrLfAndWindows1252)
     EXPECT_EQ(file.readAll(), QByteArray("Nr.;Name;Pferd;Zeit;Platz\r\n"
                                          "1;M\xfcller;F\xfcr \xc9lise;75,43;1\r\n"
                                          "2;Smith \x80;?;;\r\n"));
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(boxes.seen().isEmpty());
 }
 
 TEST_F(SortGridWidgetTest, SaveToFileReportsAFailureWithThePath)
@@ -446,14 +435,14 @@ TEST_F(SortGridWidgetTest, SaveToFileReportsAFailureWithThePath)
     QTemporaryDir dir;
     const QString path = dir.filePath(u"fehlt/protokoll.csv"_qs);
     EXPECT_FALSE(grid.SaveToFile(path));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(messages[0].text, u"Can't write to file:\r"_qs + path);
+    ASSERT_EQ(boxes.seen().size(), 1);
+    EXPECT_EQ(boxes.seen()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.seen()[0].text, u"Can't write to file:\n"_qs + path);
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(grid.Rows(2), before);
 
     EXPECT_FALSE(grid.SaveToFile(dir.path())) << "a folder is no file";
-    EXPECT_EQ(messages.size(), 2);
+    EXPECT_EQ(boxes.seen().size(), 2);
 }
 
 // ---------------------------------------------------------------------------------------------

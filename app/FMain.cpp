@@ -314,7 +314,6 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     if (FDlgYesNo && m_askBeforeClose) {
-        FDlgYesNo->Label1->setText(QStringLiteral("Beenden?"));
         if (m_race->phase() == RaceState::Phase::Running && !FDlgYesNo->ask(QStringLiteral("Beenden?"))) {
             event->ignore();
             return;

@@ -40,6 +40,7 @@ public:
     bool Invalid() const;
     Results::Run run() const; // what OK confirmed
 
+private:
     QComboBox *cbReiter = nullptr;
     QLineEdit *edZeit = nullptr;
     QCheckBox *cbUngueltig = nullptr;

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QLocale>
+#include <QObject>
 #include <QString>
 
 #include <ostream>
@@ -27,3 +28,9 @@ private:
 
 // The colour of one pixel of an image, without alpha.
 QColor pixelAt(const QImage &image, int x, int y);
+
+// A window's widget by its object name, as the operator finds it by its caption; null when missing.
+template <typename T> T *childOf(const QObject &window, const char *name)
+{
+    return window.findChild<T *>(QString::fromLatin1(name));
+}

@@ -110,8 +110,8 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
     form->execEntryDialog = [](QDialog &dialog) {
         auto &box = static_cast<TDlgEintragen &>(dialog);
         EXPECT_EQ(box.Number(), 3);
-        QTest::keyClicks(box.edZeit, u"13,57"_qs);
-        QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+        QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"13,57"_qs);
+        QTest::mouseClick(childOf<QPushButton>(box, "OKBtn"), Qt::LeftButton);
         return box.result();
     };
     QTest::mouseClick(entry, Qt::LeftButton);
@@ -129,9 +129,9 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
     // A mistyped run is corrected: the box comes filled with it, and the log keeps both values.
     form->execEntryDialog = [](QDialog &dialog) {
         auto &box = static_cast<TDlgEintragen &>(dialog);
-        EXPECT_EQ(box.edZeit->text(), u"12,60"_qs);
-        QTest::keyClicks(box.edZeit, u"11,9"_qs);
-        QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+        EXPECT_EQ(childOf<QLineEdit>(box, "edZeit")->text(), u"12,60"_qs);
+        QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"11,9"_qs);
+        QTest::mouseClick(childOf<QPushButton>(box, "OKBtn"), Qt::LeftButton);
         return box.result();
     };
     rowMenu(rowOf(1), "LaufKorrigieren2");
@@ -144,9 +144,9 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
     form->execEntryDialog = [](QDialog &dialog) {
         auto &box = static_cast<TDlgEintragen &>(dialog);
         box.show();
-        QTest::keyClicks(box.edZeit, u"10,00"_qs);
-        QTest::keyClick(box.edZeit, Qt::Key_Return);
-        EXPECT_EQ(box.lbFehler->text(), u"Bitte einen Reiter wählen."_qs);
+        QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"10,00"_qs);
+        QTest::keyClick(childOf<QLineEdit>(box, "edZeit"), Qt::Key_Return);
+        EXPECT_EQ(childOf<QLabel>(box, "lbFehler")->text(), u"Bitte einen Reiter wählen."_qs);
         return box.result();
     };
     const QString before = savedProtocol();

@@ -1,5 +1,7 @@
 #include "tests/app/FMainFixture.h"
 
+#include "controls/MessageBox.h"
+
 TEST_F(FMainTest, StartsIdleWithOnlyLoadingAvailable)
 {
     EXPECT_EQ(form->windowTitle(), u"Ombrel v. 0.90"_qs);
@@ -183,13 +185,11 @@ TEST_F(FMainTest, ClosingAsksOnlyDuringARun)
 {
     loadStartList();
     button("bSTART")->click();
-    QTimer::singleShot(0, yesNo, [this] { yesNo->CancelBtn->click(); });
+    MessageBox::Answers answers({QMessageBox::No, QMessageBox::Yes});
     EXPECT_FALSE(form->close());
-    EXPECT_EQ(yesNo->Label1->text(), u"Beenden?"_qs);
+    EXPECT_EQ(answers.texts(), QStringList({u"Beenden?"_qs}));
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(running());
-
-    QTimer::singleShot(0, yesNo, [this] { yesNo->OKBtn->click(); });
     EXPECT_TRUE(form->close());
 }
 

@@ -41,12 +41,13 @@ TEST(TDlgEintragen, TakesTimesInHundredthsAndWritesThemAsTheProgramDoes)
         SCOPED_TRACE(c.typed);
         box.setRiders({{3, u" 3 Maria"_qs}, {7, u" 7 Jörg"_qs}}, 7);
         box.setResult(0);
-        QTest::keyClicks(box.edZeit, QString::fromUtf8(c.typed));
+        QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), QString::fromUtf8(c.typed));
         if (c.invalid)
-            QTest::mouseClick(box.cbUngueltig, Qt::LeftButton);
-        QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+            QTest::mouseClick(childOf<QCheckBox>(box, "cbUngueltig"), Qt::LeftButton);
+        QTest::mouseClick(childOf<QPushButton>(box, "OKBtn"), Qt::LeftButton);
         EXPECT_EQ(box.result() == QDialog::Accepted, c.accepted);
-        EXPECT_EQ(box.lbFehler->text().isEmpty(), c.accepted) << box.lbFehler->text().toStdString();
+        EXPECT_EQ(childOf<QLabel>(box, "lbFehler")->text().isEmpty(), c.accepted)
+            << childOf<QLabel>(box, "lbFehler")->text().toStdString();
         if (c.accepted) {
             EXPECT_EQ(box.Number(), 7);
             EXPECT_EQ(box.TimeText(), QString::fromUtf8(c.time));
@@ -59,8 +60,8 @@ TEST(TDlgEintragen, AsksForARiderWhenNoneIsChosen)
     TDlgEintragen box;
     box.show();
     box.setRiders({{3, u" 3 Maria"_qs}}, -1);
-    QTest::keyClicks(box.edZeit, u"12,34"_qs);
-    QTest::mouseClick(box.OKBtn, Qt::LeftButton);
+    QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"12,34"_qs);
+    QTest::mouseClick(childOf<QPushButton>(box, "OKBtn"), Qt::LeftButton);
     EXPECT_NE(box.result(), QDialog::Accepted);
-    EXPECT_EQ(box.lbFehler->text(), u"Bitte einen Reiter wählen."_qs);
+    EXPECT_EQ(childOf<QLabel>(box, "lbFehler")->text(), u"Bitte einen Reiter wählen."_qs);
 }

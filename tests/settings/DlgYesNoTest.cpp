@@ -11,12 +11,12 @@
 TEST(TFDlgYesNo, OnlyJaCountsAsYes)
 {
     TFDlgYesNo box;
-    QTimer::singleShot(0, &box, [&] { box.OKBtn->click(); });
+    QTimer::singleShot(0, &box, [&] { childOf<QPushButton>(box, "OKBtn")->click(); });
     EXPECT_TRUE(box.ask(QStringLiteral("Zeile entfernen?")));
     EXPECT_EQ(box.result(), 6);
-    EXPECT_EQ(box.Label1->text(), u"Zeile entfernen?"_qs);
+    EXPECT_EQ(childOf<QLabel>(box, "Label1")->text(), u"Zeile entfernen?"_qs);
 
-    QTimer::singleShot(0, &box, [&] { box.CancelBtn->click(); });
+    QTimer::singleShot(0, &box, [&] { childOf<QPushButton>(box, "CancelBtn")->click(); });
     EXPECT_FALSE(box.ask(QStringLiteral("Beenden?")));
     EXPECT_EQ(box.result(), 2);
 

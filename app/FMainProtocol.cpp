@@ -15,8 +15,8 @@
 #include "protocol/RaceState.h"
 #include "protocol/ResultsTable.h"
 #include "protocol/RunLog.h"
-#include "settings/DlgEintragen.h"
 #include "settings/DlgYesNo.h"
+#include "settings/EntryDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,7 +63,7 @@ void TFormMain::buildGrid()
         if (!m_showing)
             RankProtocol();
     });
-    SortGrid1->OnGetCellFormat = [this](TSortGrid *, int col, int row, TGridDrawState,
+    SortGrid1->OnGetCellFormat = [this](TSortGrid *, int col, int row, GridDrawState,
                                         TFormatOptions &format) { SortGrid1GetCellFormat(col, row, format); };
     connect(SortGrid1, &TSortGrid::OnRowSelected, this, &TFormMain::SortGrid1RowSelected);
     connect(SortGrid1, &TSortGrid::OnDblClick, this, &TFormMain::SortGrid1DblClick);
@@ -378,7 +378,7 @@ void TFormMain::correctRunClick(int runIndex)
     const Entry &entry = m_results->entry(index);
     const Run before = entry.runs[runIndex];
     const QString caption = m_results->runColumns() > 0 ? runCaption(runIndex) : QStringLiteral("Zeit");
-    TDlgEintragen dialog(this);
+    EntryDialog dialog(this);
     dialog.setCorrection({entry.startNumber(), riderItemText(m_results->cells(index))}, caption, before);
     const int result = execEntryDialog ? execEntryDialog(dialog) : dialog.exec();
     if (result != QDialog::Accepted)
@@ -410,8 +410,8 @@ void TFormMain::BitBtnWithColor1Click()
 {
     if (!BitBtnWithColor1->isEnabled())
         return;
-    TDlgEintragen dialog(this);
-    QList<TDlgEintragen::Rider> riders;
+    EntryDialog dialog(this);
+    QList<EntryDialog::Rider> riders;
     for (const RiderItem &item : riderItems(*m_results)) {
         if (item.number >= 0)
             riders.append({item.number, item.text});
@@ -423,8 +423,8 @@ void TFormMain::BitBtnWithColor1Click()
     if (result != QDialog::Accepted)
         return;
     const QString remark =
-        dialog.Invalid() ? QStringLiteral("von Hand, ungültig") : QStringLiteral("von Hand");
-    recordRun(0, dialog.Number(), dialog.run(), remark);
+        dialog.isInvalid() ? QStringLiteral("von Hand, ungültig") : QStringLiteral("von Hand");
+    recordRun(0, dialog.number(), dialog.run(), remark);
     UpdateProtocolControls();
 }
 

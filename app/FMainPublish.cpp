@@ -89,18 +89,18 @@ void TFormMain::sbExcelClick()
                          QString::number(totals.DistinctHorses), QString::number(totals.DistinctTimes)};
     Excel->WriteLine();
     Excel->AutoFitColumns();
-    const bool done = canOpen ? Excel->ShowWorkbook() : Excel->SaveWorkbook();
+    const bool done = canOpen ? Excel->showWorkbook() : Excel->saveWorkbook();
     if (Excel->Failed()) {
         MessageBox::critical(this, applicationTitle(),
                              QStringLiteral("Die Arbeitsmappe konnte nicht geschrieben werden: ") +
-                                 Excel->ErrorString());
+                                 Excel->errorString());
     } else if (!canOpen) {
         showNotice(QStringLiteral("Die Arbeitsmappe wurde als %1 gespeichert; kein Programm auf diesem "
                                   "Rechner öffnet Excel-Arbeitsmappen.")
-                       .arg(QDir::toNativeSeparators(Excel->WorkbookPath())));
+                       .arg(QDir::toNativeSeparators(Excel->workbookPath())));
     } else if (!done) {
         showNotice(
             QStringLiteral("Die Arbeitsmappe %1 wurde gespeichert, aber kein Programm hat sie geöffnet.")
-                .arg(QDir::toNativeSeparators(Excel->WorkbookPath())));
+                .arg(QDir::toNativeSeparators(Excel->workbookPath())));
     }
 }

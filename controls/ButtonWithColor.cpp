@@ -85,7 +85,7 @@ void TBitBtnWithColor::setSpacing(int spacing)
     update();
 }
 
-void TBitBtnWithColor::setLayout(TButtonLayout layout)
+void TBitBtnWithColor::setLayout(ButtonLayout layout)
 {
     if (layout == m_layout)
         return;

@@ -4,13 +4,13 @@
 
 #include <QPushButton>
 
-enum TButtonLayout {
+enum ButtonLayout {
     blGlyphLeft,
     blGlyphRight,
     blGlyphTop,
     blGlyphBottom
 };
-enum TBitBtnKind {
+enum BitBtnKind {
     bkCustom,
     bkOK,
     bkCancel,
@@ -23,7 +23,7 @@ enum TBitBtnKind {
     bkIgnore,
     bkAll
 };
-enum TButtonStyle {
+enum ButtonStyle {
     bsAutoDetect,
     bsWin31,
     bsNew
@@ -38,9 +38,9 @@ class TBitBtnWithColor : public QPushButton
     Q_PROPERTY(TColor FontColor READ FontColor WRITE setFontColor)
     Q_PROPERTY(int Margin READ Margin WRITE setMargin)
     Q_PROPERTY(int Spacing READ Spacing WRITE setSpacing)
-    Q_PROPERTY(TButtonLayout Layout READ Layout WRITE setLayout)
-    Q_PROPERTY(TBitBtnKind Kind READ Kind WRITE setKind)
-    Q_PROPERTY(TButtonStyle Style READ Style WRITE setStyle)
+    Q_PROPERTY(ButtonLayout Layout READ Layout WRITE setLayout)
+    Q_PROPERTY(BitBtnKind Kind READ Kind WRITE setKind)
+    Q_PROPERTY(ButtonStyle Style READ Style WRITE setStyle)
     Q_PROPERTY(int Tag READ Tag WRITE setTag)
 
 public:
@@ -52,9 +52,9 @@ public:
     TColor FontColor() const;
     int Margin() const { return m_margin; }
     int Spacing() const { return m_spacing; }
-    TButtonLayout Layout() const { return m_layout; }
-    TBitBtnKind Kind() const { return m_kind; }
-    TButtonStyle Style() const { return m_style; }
+    ButtonLayout Layout() const { return m_layout; }
+    BitBtnKind Kind() const { return m_kind; }
+    ButtonStyle Style() const { return m_style; }
     int Tag() const { return m_tag; }
 
 public slots:
@@ -62,9 +62,9 @@ public slots:
     void setFontColor(TColor color);
     void setMargin(int margin);
     void setSpacing(int spacing);
-    void setLayout(TButtonLayout layout);
-    void setKind(TBitBtnKind kind) { m_kind = kind; }
-    void setStyle(TButtonStyle style) { m_style = style; }
+    void setLayout(ButtonLayout layout);
+    void setKind(BitBtnKind kind) { m_kind = kind; }
+    void setStyle(ButtonStyle style) { m_style = style; }
     void setTag(int tag) { m_tag = tag; }
 
 protected:
@@ -76,8 +76,8 @@ private:
     TColor m_color = clBtnFace;
     int m_margin = -1;
     int m_spacing = 4;
-    TButtonLayout m_layout = blGlyphLeft;
-    TBitBtnKind m_kind = bkCustom;
-    TButtonStyle m_style = bsAutoDetect;
+    ButtonLayout m_layout = blGlyphLeft;
+    BitBtnKind m_kind = bkCustom;
+    ButtonStyle m_style = bsAutoDetect;
     int m_tag = 0;
 };

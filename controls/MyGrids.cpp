@@ -98,10 +98,10 @@ void StringGridCells::permuteRows(const std::vector<int> &order)
 // ---------------------------------------------------------------------------------------------
 // The model shows the data rows; row 0 is the horizontal header's text.
 
-class TStringGridModel : public QAbstractTableModel
+class StringGridModel : public QAbstractTableModel
 {
 public:
-    TStringGridModel(const StringGridCells &cells, QObject *parent)
+    StringGridModel(const StringGridCells &cells, QObject *parent)
         : QAbstractTableModel(parent)
         , m_cells(cells)
     {}
@@ -309,7 +309,7 @@ void TMyCustomGrid::mouseDoubleClickEvent(QMouseEvent *event)
 
 TMyStringGrid::TMyStringGrid(QWidget *parent)
     : TMyCustomGrid(parent)
-    , m_model(new TStringGridModel(m_cells, this))
+    , m_model(new StringGridModel(m_cells, this))
 {
     setModel(m_model);
     setCurrentRowSilently(1);

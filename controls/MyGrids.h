@@ -6,16 +6,16 @@
 #include <vector>
 
 class QMenu;
-class TStringGridModel;
+class StringGridModel;
 
 // State of a cell being painted, handed to the format event.
-enum TGridDrawStateFlag {
+enum GridDrawStateFlag {
     gdSelected = 0x1,
     gdFocused = 0x2,
     gdFixed = 0x4
 };
-Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
+Q_DECLARE_FLAGS(GridDrawState, GridDrawStateFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(GridDrawState)
 
 // The text cells of a string grid, usable without a window. Indexes are column first, as a
 // string grid has them; row 0 is the header row. A cell never written, or outside the grid,
@@ -155,5 +155,5 @@ protected:
 
 private:
     StringGridCells m_cells;
-    TStringGridModel *m_model = nullptr;
+    StringGridModel *m_model = nullptr;
 };

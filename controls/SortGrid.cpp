@@ -50,10 +50,10 @@ QImage makeArrow(bool up)
 // The header paints row 0 and turns clicks into sorts; its own resize handling keeps the zones
 // exact: 5 pixels around a border resize, 3 pixels fit the column on a double click.
 
-class TSortGridHeader : public QHeaderView
+class SortGridHeader : public QHeaderView
 {
 public:
-    explicit TSortGridHeader(TSortGrid *grid)
+    explicit SortGridHeader(TSortGrid *grid)
         : QHeaderView(Qt::Horizontal, grid)
         , m_grid(grid)
     {
@@ -129,7 +129,7 @@ protected:
         if (event->button() == Qt::LeftButton) {
             const int col = borderNear(event->position().toPoint().x(), FitZone);
             if (col >= 0)
-                m_grid->AutoSizeColumn(col);
+                m_grid->autoSizeColumn(col);
         }
         // The second press of a double click is a press like any other.
         mousePressEvent(event);
@@ -176,7 +176,7 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        TGridDrawState state;
+        GridDrawState state;
         if (option.state & QStyle::State_Selected)
             state |= gdSelected;
         if (option.state & QStyle::State_HasFocus)
@@ -197,7 +197,7 @@ TSortGrid::TSortGrid(QWidget *parent)
     : TMyStringGrid(parent)
     , m_arrowUp(makeArrow(true))
     , m_arrowDown(makeArrow(false))
-    , m_header(new TSortGridHeader(this))
+    , m_header(new SortGridHeader(this))
 {
     setGridHeader(m_header);
     setItemDelegate(new TSortGridDelegate(this));
@@ -306,7 +306,7 @@ bool TSortGrid::SaveToFile(const QString &path)
     return false;
 }
 
-void TSortGrid::AutoSizeColumn(int col)
+void TSortGrid::autoSizeColumn(int col)
 {
     if (col < 0 || col >= ColCount())
         return;
@@ -315,7 +315,7 @@ void TSortGrid::AutoSizeColumn(int col)
         const QString text = Cells(col, row);
         if (text.isEmpty())
             continue;
-        TGridDrawState state;
+        GridDrawState state;
         if (row == 0)
             state = gdFixed;
         else if (row == Row())
@@ -330,7 +330,7 @@ void TSortGrid::AutoSizeColumn(int col)
                                  : metrics.horizontalAdvance(QStringLiteral("xx")));
 }
 
-QString TSortGrid::DisplayCaption(int col) const
+QString TSortGrid::displayCaption(int col) const
 {
     return headerCaption(col, QFontMetrics(cellFormat(col, 0, gdFixed).Font));
 }
@@ -393,7 +393,7 @@ void TSortGrid::headerReleased(int col, Qt::MouseButton button)
     SortByColumn(col);
 }
 
-TFormatOptions TSortGrid::cellFormat(int col, int row, TGridDrawState state) const
+TFormatOptions TSortGrid::cellFormat(int col, int row, GridDrawState state) const
 {
     const QPalette &colors = palette();
     TFormatOptions format;
@@ -417,7 +417,7 @@ TFormatOptions TSortGrid::cellFormat(int col, int row, TGridDrawState state) con
     return format;
 }
 
-void TSortGrid::paintCell(QPainter *painter, const QRect &rect, int col, int row, TGridDrawState state) const
+void TSortGrid::paintCell(QPainter *painter, const QRect &rect, int col, int row, GridDrawState state) const
 {
     const bool header = row == 0;
     if (!header && m_updating) {

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-class TSortGridHeader;
+class SortGridHeader;
 
 enum TVertAlignment {
     taTopJustify,
@@ -47,7 +47,7 @@ class TSortGrid : public TMyStringGrid
     Q_OBJECT
 
 public:
-    using TFormatDrawCellEvent = std::function<void(TSortGrid *Sender, int Col, int Row, TGridDrawState State,
+    using TFormatDrawCellEvent = std::function<void(TSortGrid *Sender, int Col, int Row, GridDrawState State,
                                                     TFormatOptions &FormatOptions)>;
     using TGetSortStyleEvent = std::function<void(TSortGrid *Sender, int Col, TSortStyle &SortStyle)>;
 
@@ -80,9 +80,9 @@ public:
     bool SaveToFile(const QString &path);
 
     // Fits column col to its widest text, as a double click on its header border does.
-    void AutoSizeColumn(int col);
+    void autoSizeColumn(int col);
     // The caption of column col as the header paints it, shortened to the room it has.
-    QString DisplayCaption(int col) const;
+    QString displayCaption(int col) const;
 
     TFormatDrawCellEvent OnGetCellFormat;
     TGetSortStyleEvent OnGetSortStyle;
@@ -99,12 +99,12 @@ protected:
     void SizeChanged() override;
 
 private:
-    friend class TSortGridHeader;
+    friend class SortGridHeader;
     friend class TSortGridDelegate;
 
     void headerReleased(int col, Qt::MouseButton button);
-    TFormatOptions cellFormat(int col, int row, TGridDrawState state) const;
-    void paintCell(QPainter *painter, const QRect &rect, int col, int row, TGridDrawState state) const;
+    TFormatOptions cellFormat(int col, int row, GridDrawState state) const;
+    void paintCell(QPainter *painter, const QRect &rect, int col, int row, GridDrawState state) const;
     QString headerCaption(int col, const QFontMetrics &metrics) const;
     void showMessage(QMessageBox::Icon icon, const QString &text);
 
@@ -117,5 +117,5 @@ private:
     bool m_sizeChangeSuspended = false;
     QImage m_arrowUp;
     QImage m_arrowDown;
-    TSortGridHeader *m_header = nullptr;
+    SortGridHeader *m_header = nullptr;
 };

@@ -112,7 +112,7 @@ void TDigit::setSeparation(int separation)
     update();
 }
 
-void TDigit::setBorderStyle(TBorderStyle style)
+void TDigit::setBorderStyle(DigitBorderStyle style)
 {
     if (style == m_borderStyle)
         return;

@@ -7,13 +7,13 @@
 
 #include <array>
 
-enum TBorderStyle {
+enum DigitBorderStyle {
     bsNone,
     bsSingle
 };
 
 // Segment bits of a digit: index i of digitSegments() is drawn lit when bit i is set.
-enum TDigitSegment : quint8 {
+enum DigitSegment : quint8 {
     dsTop = 1,
     dsMiddle = 2,
     dsBottom = 4,
@@ -42,7 +42,7 @@ class TDigit : public QWidget
     Q_PROPERTY(TColor Color READ Color WRITE setColor)
     Q_PROPERTY(int Thickness READ Thickness WRITE setThickness)
     Q_PROPERTY(int Separation READ Separation WRITE setSeparation)
-    Q_PROPERTY(TBorderStyle BorderStyle READ BorderStyle WRITE setBorderStyle)
+    Q_PROPERTY(DigitBorderStyle BorderStyle READ BorderStyle WRITE setBorderStyle)
     Q_PROPERTY(int Tag READ Tag WRITE setTag)
 
 public:
@@ -55,7 +55,7 @@ public:
     TColor Color() const { return m_color; }
     int Thickness() const { return m_thickness; }
     int Separation() const { return m_separation; }
-    TBorderStyle BorderStyle() const { return m_borderStyle; }
+    DigitBorderStyle BorderStyle() const { return m_borderStyle; }
     int Tag() const { return m_tag; }
 
     QSize sizeHint() const override;
@@ -68,7 +68,7 @@ public slots:
     void setColor(TColor color);
     void setThickness(int thickness);
     void setSeparation(int separation);
-    void setBorderStyle(TBorderStyle style);
+    void setBorderStyle(DigitBorderStyle style);
     void setTag(int tag) { m_tag = tag; }
 
 signals:
@@ -86,6 +86,6 @@ private:
     TColor m_color = clBlack;
     int m_thickness = 2;
     int m_separation = 1;
-    TBorderStyle m_borderStyle = bsSingle;
+    DigitBorderStyle m_borderStyle = bsSingle;
     int m_tag = 0;
 };

@@ -212,12 +212,12 @@ QString TExcel::freeFileName() const
     }
 }
 
-bool TExcel::ShowWorkbook()
+bool TExcel::showWorkbook()
 {
-    return SaveWorkbook() && m_app->open(m_path);
+    return saveWorkbook() && m_app->open(m_path);
 }
 
-bool TExcel::SaveWorkbook()
+bool TExcel::saveWorkbook()
 {
     if (Failed())
         return false;

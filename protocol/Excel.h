@@ -25,13 +25,13 @@ public:
 std::unique_ptr<SpreadsheetApp> desktopSpreadsheetApp();
 
 // A new workbook for the desktop's spreadsheet application, filled line by line. It knows nothing
-// about the protocol. Each workbook becomes a file of its own in Folder(), named after
-// WorkbookName() and never replacing an earlier one, and is handed to the application by
-// ShowWorkbook() once it is complete. Values that read as numbers become number cells, the rest
+// about the protocol. Each workbook becomes a file of its own in folder(), named after
+// workbookName() and never replacing an earlier one, and is handed to the application by
+// showWorkbook() once it is complete. Values that read as numbers become number cells, the rest
 // text, as the spreadsheet's own input would take them.
 //
 // Every libxlsxwriter call is checked. After the first failure the workbook is dropped, the later
-// calls do nothing, Failed() is true and ErrorString() says why; no partial file is left behind.
+// calls do nothing, Failed() is true and errorString() says why; no partial file is left behind.
 class TExcel : public QObject
 {
     Q_OBJECT
@@ -60,19 +60,19 @@ public:
     // Fits every column's width to its longest value.
     bool AutoFitColumns();
     // Writes the workbook file and hands it to the application. False when the file could not be
-    // written (Failed()) or when nothing took it (the file then stays in Folder()).
-    bool ShowWorkbook();
+    // written (Failed()) or when nothing took it (the file then stays in folder()).
+    bool showWorkbook();
     // Writes the workbook file only, for a desktop where no program takes it. False when it failed.
-    bool SaveWorkbook();
+    bool saveWorkbook();
 
     bool Failed() const { return !m_error.isEmpty(); }
-    QString ErrorString() const { return m_error; }
-    // The file last written by ShowWorkbook.
-    QString WorkbookPath() const { return m_path; }
+    QString errorString() const { return m_error; }
+    // The file last written by showWorkbook.
+    QString workbookPath() const { return m_path; }
 
-    QString Folder() const { return m_folder; }
+    QString folder() const { return m_folder; }
     void setFolder(const QString &folder) { m_folder = folder; }
-    QString WorkbookName() const { return m_name; }
+    QString workbookName() const { return m_name; }
     void setWorkbookName(const QString &name) { m_name = name; }
     void setApplication(std::unique_ptr<SpreadsheetApp> app);
 

@@ -223,7 +223,7 @@ TEST_F(FMainPublishTest, CaptionsStayWholeBesideTheScrollBarInAnyFont)
         ASSERT_TRUE(grid->verticalScrollBar()->isVisible()) << pixels;
         int total = 0;
         for (int col = 0; col < 5; ++col) {
-            EXPECT_EQ(grid->DisplayCaption(col), cell(col, 0)) << pixels;
+            EXPECT_EQ(grid->displayCaption(col), cell(col, 0)) << pixels;
             total += grid->ColWidths(col) + 1;
         }
         EXPECT_LE(total, grid->viewport()->width()) << pixels;

@@ -1,7 +1,7 @@
 #include "tests/app/FMainFixture.h"
 
 #include "protocol/ResultsModel.h"
-#include "settings/DlgEintragen.h"
+#include "settings/EntryDialog.h"
 #include "tests/support/FakeSpreadsheetApp.h"
 #include "tests/support/XlsxSheet.h"
 
@@ -108,8 +108,8 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
     EXPECT_GE(entry->width(), entry->fontMetrics().horizontalAdvance(entry->text()));
     clickRow(rowOf(3));
     form->execEntryDialog = [](QDialog &dialog) {
-        auto &box = static_cast<TDlgEintragen &>(dialog);
-        EXPECT_EQ(box.Number(), 3);
+        auto &box = static_cast<EntryDialog &>(dialog);
+        EXPECT_EQ(box.number(), 3);
         QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"13,57"_qs);
         QTest::mouseClick(childOf<QPushButton>(box, "OKBtn"), Qt::LeftButton);
         return box.result();
@@ -128,7 +128,7 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
 
     // A mistyped run is corrected: the box comes filled with it, and the log keeps both values.
     form->execEntryDialog = [](QDialog &dialog) {
-        auto &box = static_cast<TDlgEintragen &>(dialog);
+        auto &box = static_cast<EntryDialog &>(dialog);
         EXPECT_EQ(childOf<QLineEdit>(box, "edZeit")->text(), u"12,60"_qs);
         QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"11,9"_qs);
         QTest::mouseClick(childOf<QPushButton>(box, "OKBtn"), Qt::LeftButton);
@@ -142,7 +142,7 @@ TEST_F(FMainRunsTest, BestRunKeepsEveryRunAndTakesTimesByHand)
     // After a run, "EINTRAGEN" offers no rider until one is chosen: Enter files nothing.
     heat(11000, 11500);
     form->execEntryDialog = [](QDialog &dialog) {
-        auto &box = static_cast<TDlgEintragen &>(dialog);
+        auto &box = static_cast<EntryDialog &>(dialog);
         box.show();
         QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"10,00"_qs);
         QTest::keyClick(childOf<QLineEdit>(box, "edZeit"), Qt::Key_Return);

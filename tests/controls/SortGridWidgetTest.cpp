@@ -308,7 +308,7 @@ TEST_F(SortGridWidgetTest, DoubleClickOnABorderFitsTheColumnToItsWidestText)
     QFont bold = grid.font();
     bold.setBold(true);
     // The formatted font counts: row 2 is bold.
-    grid.OnGetCellFormat = [&](TSortGrid *, int, int row, TGridDrawState, TFormatOptions &format) {
+    grid.OnGetCellFormat = [&](TSortGrid *, int, int row, GridDrawState, TFormatOptions &format) {
         if (row == 2)
             format.Font = bold;
     };
@@ -454,11 +454,11 @@ TEST_F(SortGridWidgetTest, NarrowSortColumnShortensItsCaptionAndKeepsTheArrow)
     grid.SortOptions().SortCol = 4;
     grid.setColWidths(4, 40);
     showGrid();
-    const QString caption = grid.DisplayCaption(4);
+    const QString caption = grid.displayCaption(4);
     EXPECT_TRUE(caption.endsWith(u".."_qs)) << caption.toStdString();
     EXPECT_TRUE(caption.startsWith(u"P"_qs));
     EXPECT_LT(caption.size(), 5);
-    EXPECT_EQ(grid.DisplayCaption(1), u"Name"_qs) << "wide enough";
+    EXPECT_EQ(grid.displayCaption(1), u"Name"_qs) << "wide enough";
 
     // The arrow is 8 x 7 pixels, 3 pixels from the column's left edge, centred in the 20 pixel row.
     const int left = grid.horizontalHeader()->sectionViewportPosition(4) + 3;
@@ -483,8 +483,8 @@ TEST_F(SortGridWidgetTest, NarrowSortColumnShortensItsCaptionAndKeepsTheArrow)
 TEST_F(SortGridWidgetTest, CellFormatEventColoursTheText)
 {
     loadRiders();
-    QList<TGridDrawState> headerStates;
-    grid.OnGetCellFormat = [&](TSortGrid *, int, int row, TGridDrawState state, TFormatOptions &format) {
+    QList<GridDrawState> headerStates;
+    grid.OnGetCellFormat = [&](TSortGrid *, int, int row, GridDrawState state, TFormatOptions &format) {
         if (row == 0)
             headerStates.append(state);
         if (row == 2)

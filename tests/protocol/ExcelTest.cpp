@@ -36,7 +36,7 @@ protected:
     // All files in the workbook folder, hidden ones included.
     QStringList folderFiles() const
     {
-        return QDir(excel.Folder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        return QDir(excel.folder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     QTemporaryDir dir;
@@ -56,10 +56,10 @@ TEST_F(ExcelTest, LinesBecomeRowsWithNumbersAsNumbersAndFittedColumns)
                             {u"Gesamt:"_qs, u"1"_qs, u"1"_qs, u"1"_qs}}));
     EXPECT_EQ(excel.line, 4);
     ASSERT_TRUE(excel.AutoFitColumns());
-    ASSERT_TRUE(excel.ShowWorkbook()) << excel.ErrorString().toStdString();
+    ASSERT_TRUE(excel.showWorkbook()) << excel.errorString().toStdString();
 
-    const QString path = excel.Folder() + u"/2024-06-01-14-30.xlsx"_qs;
-    EXPECT_EQ(excel.WorkbookPath(), path);
+    const QString path = excel.folder() + u"/2024-06-01-14-30.xlsx"_qs;
+    EXPECT_EQ(excel.workbookPath(), path);
     EXPECT_EQ(app.opened, QStringList({path}));
     EXPECT_EQ(folderFiles(), QStringList({u"2024-06-01-14-30.xlsx"_qs})) << "no leftovers";
 
@@ -93,8 +93,8 @@ TEST_F(ExcelTest, VerticalLinesFillColumns)
     ASSERT_TRUE(excel.Connect());
     ASSERT_TRUE(excel.NewWorkbook());
     EXPECT_TRUE(writeLines({{u"a"_qs, u"b"_qs}, {u"c"_qs, u"2,5"_qs, u"3.5"_qs}}));
-    ASSERT_TRUE(excel.ShowWorkbook());
-    const XlsxSheet sheet = XlsxSheet::read(excel.WorkbookPath());
+    ASSERT_TRUE(excel.showWorkbook());
+    const XlsxSheet sheet = XlsxSheet::read(excel.workbookPath());
     EXPECT_EQ(sheet.text("A1"), u"a"_qs);
     EXPECT_EQ(sheet.text("A2"), u"b"_qs);
     EXPECT_EQ(sheet.text("B1"), u"c"_qs);
@@ -128,7 +128,7 @@ TEST_F(ExcelTest, EveryWorkbookGetsAFileOfItsOwn)
         ASSERT_TRUE(excel.Connect());
         ASSERT_TRUE(excel.NewWorkbook());
         ASSERT_TRUE(writeLines({{QString::fromLatin1(value)}}));
-        ASSERT_TRUE(excel.ShowWorkbook());
+        ASSERT_TRUE(excel.showWorkbook());
     }
     EXPECT_EQ(folderFiles(), QStringList({u"2024-06-01-14-30-2.xlsx"_qs, u"2024-06-01-14-30-3.xlsx"_qs,
                                           u"2024-06-01-14-30.xlsx"_qs}));
@@ -144,9 +144,9 @@ TEST_F(ExcelTest, AFailedCallDropsTheWorkbookAndLeavesNoFile)
     ASSERT_TRUE(excel.NewWorkbook());
     EXPECT_FALSE(writeLines({{u"ok"_qs}, {QString(32768, u'x')}, {u"danach"_qs}}));
     EXPECT_TRUE(excel.Failed());
-    EXPECT_FALSE(excel.ErrorString().isEmpty());
+    EXPECT_FALSE(excel.errorString().isEmpty());
     EXPECT_FALSE(excel.AutoFitColumns());
-    EXPECT_FALSE(excel.ShowWorkbook());
+    EXPECT_FALSE(excel.showWorkbook());
     EXPECT_TRUE(folderFiles().isEmpty());
     EXPECT_TRUE(app.opened.isEmpty());
 
@@ -155,7 +155,7 @@ TEST_F(ExcelTest, AFailedCallDropsTheWorkbookAndLeavesNoFile)
     EXPECT_FALSE(excel.Failed());
     ASSERT_TRUE(excel.NewWorkbook());
     ASSERT_TRUE(writeLines({{u"neu"_qs}}));
-    EXPECT_TRUE(excel.ShowWorkbook());
+    EXPECT_TRUE(excel.showWorkbook());
     EXPECT_EQ(app.opened.size(), 1);
 }
 
@@ -164,10 +164,10 @@ TEST_F(ExcelTest, AFolderGoneBeforeTheFileIsWrittenIsReported)
     ASSERT_TRUE(excel.Connect());
     ASSERT_TRUE(excel.NewWorkbook());
     ASSERT_TRUE(writeLines({{u"Start-Nr."_qs}}));
-    ASSERT_TRUE(QDir(excel.Folder()).removeRecursively());
-    EXPECT_FALSE(excel.ShowWorkbook());
+    ASSERT_TRUE(QDir(excel.folder()).removeRecursively());
+    EXPECT_FALSE(excel.showWorkbook());
     EXPECT_TRUE(excel.Failed());
-    EXPECT_FALSE(QDir(excel.Folder()).exists());
+    EXPECT_FALSE(QDir(excel.folder()).exists());
     EXPECT_TRUE(app.opened.isEmpty());
 }
 
@@ -177,16 +177,16 @@ TEST_F(ExcelTest, AWorkbookNobodyTookStaysComplete)
     ASSERT_TRUE(excel.Connect());
     ASSERT_TRUE(excel.NewWorkbook());
     ASSERT_TRUE(writeLines({{u"Gesamt:"_qs, u"3"_qs}}));
-    EXPECT_FALSE(excel.ShowWorkbook());
+    EXPECT_FALSE(excel.showWorkbook());
     EXPECT_FALSE(excel.Failed());
-    EXPECT_EQ(XlsxSheet::read(excel.WorkbookPath()).number("B1"), 3.0);
+    EXPECT_EQ(XlsxSheet::read(excel.workbookPath()).number("B1"), 3.0);
 }
 
 TEST_F(ExcelTest, AnUnshownWorkbookLeavesNothingBehind)
 {
     {
         TExcel other;
-        other.setFolder(excel.Folder());
+        other.setFolder(excel.folder());
         other.setApplication(std::make_unique<FakeSpreadsheetApp>(app));
         ASSERT_TRUE(other.Connect());
         ASSERT_TRUE(other.NewWorkbook());
@@ -221,8 +221,8 @@ TEST_F(ExcelTest, TextsThatLookLikeCodedCharactersAreEscaped)
     for (const Case &c : cases)
         excel.LineValues.append(c.value);
     ASSERT_TRUE(excel.WriteLine());
-    ASSERT_TRUE(excel.ShowWorkbook());
-    const XlsxSheet sheet = XlsxSheet::read(excel.WorkbookPath());
+    ASSERT_TRUE(excel.showWorkbook());
+    const XlsxSheet sheet = XlsxSheet::read(excel.workbookPath());
     const char *refs[] = {"A1", "B1", "C1", "D1", "E1", "F1"};
     for (int i = 0; i < int(std::size(cases)); ++i)
         EXPECT_EQ(sheet.text(refs[i]), cases[i].stored) << cases[i].value.toStdString();

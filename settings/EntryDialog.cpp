@@ -1,4 +1,4 @@
-#include "settings/DlgEintragen.h"
+#include "settings/EntryDialog.h"
 
 #include "controls/WindowStyle.h"
 #include "protocol/ResultsModel.h"
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TDlgEintragen::TDlgEintragen(QWidget *parent)
+EntryDialog::EntryDialog(QWidget *parent)
     : QDialog(parent, FixedDialogFlags)
 {
     setUpFixedDialog(*this, QStringLiteral("DlgEintragen"), QStringLiteral("Zeit eintragen"),
@@ -51,15 +51,15 @@ TDlgEintragen::TDlgEintragen(QWidget *parent)
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(8, 116, 75, 25);
     OKBtn->setDefault(true);
-    connect(OKBtn, &QPushButton::clicked, this, &TDlgEintragen::OKBtnClick);
+    connect(OKBtn, &QPushButton::clicked, this, &EntryDialog::OKBtnClick);
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setGeometry(92, 116, 75, 25);
-    connect(CancelBtn, &QPushButton::clicked, this, &TDlgEintragen::reject);
+    connect(CancelBtn, &QPushButton::clicked, this, &EntryDialog::reject);
 }
 
-void TDlgEintragen::setRiders(const QList<Rider> &riders, int selected)
+void EntryDialog::setRiders(const QList<Rider> &riders, int selected)
 {
     cbReiter->clear();
     for (const Rider &rider : riders)
@@ -73,7 +73,7 @@ void TDlgEintragen::setRiders(const QList<Rider> &riders, int selected)
     edZeit->setFocus();
 }
 
-void TDlgEintragen::setCorrection(const Rider &rider, const QString &runCaption, const Results::Run &run)
+void EntryDialog::setCorrection(const Rider &rider, const QString &runCaption, const Results::Run &run)
 {
     setRiders({rider}, rider.number);
     cbReiter->setEnabled(false);
@@ -84,36 +84,36 @@ void TDlgEintragen::setCorrection(const Rider &rider, const QString &runCaption,
     edZeit->selectAll();
 }
 
-int TDlgEintragen::Number() const
+int EntryDialog::number() const
 {
     bool ok = false;
     const int number = cbReiter->currentData().toInt(&ok);
     return cbReiter->currentIndex() >= 0 && ok ? number : -1;
 }
 
-Results::Run TDlgEintragen::run() const
+Results::Run EntryDialog::run() const
 {
-    if (Invalid())
+    if (isInvalid())
         return {0, Results::Run::Invalid};
     return {Results::parseTime(edZeit->text()).value_or(0), Results::Run::Valid};
 }
 
-QString TDlgEintragen::TimeText() const
+QString EntryDialog::timeText() const
 {
     return run().text();
 }
 
-bool TDlgEintragen::Invalid() const
+bool EntryDialog::isInvalid() const
 {
     return cbUngueltig->isChecked();
 }
 
-void TDlgEintragen::OKBtnClick()
+void EntryDialog::OKBtnClick()
 {
-    if (Number() < 0) {
+    if (number() < 0) {
         lbFehler->setText(QStringLiteral("Bitte einen Reiter wählen."));
         cbReiter->setFocus();
-    } else if (!Invalid() && Results::parseTime(edZeit->text()).value_or(0) <= 0) {
+    } else if (!isInvalid() && Results::parseTime(edZeit->text()).value_or(0) <= 0) {
         lbFehler->setText(
             QStringLiteral("„%1“ ist keine Zeit. Bitte wie %2 eingeben, oder „ungültig“ wählen.")
                 .arg(edZeit->text(), Results::timeText(1234)));

@@ -1,4 +1,4 @@
-#include "settings/DlgEintragen.h"
+#include "settings/EntryDialog.h"
 #include "tests/TestSupport.h"
 
 #include <QCheckBox>
@@ -33,9 +33,9 @@ const EntryCase EntryCases[] = {
 
 } // namespace
 
-TEST(TDlgEintragen, TakesTimesInHundredthsAndWritesThemAsTheProgramDoes)
+TEST(EntryDialog, TakesTimesInHundredthsAndWritesThemAsTheProgramDoes)
 {
-    TDlgEintragen box;
+    EntryDialog box;
     box.show();
     for (const EntryCase &c : EntryCases) {
         SCOPED_TRACE(c.typed);
@@ -49,15 +49,15 @@ TEST(TDlgEintragen, TakesTimesInHundredthsAndWritesThemAsTheProgramDoes)
         EXPECT_EQ(childOf<QLabel>(box, "lbFehler")->text().isEmpty(), c.accepted)
             << childOf<QLabel>(box, "lbFehler")->text().toStdString();
         if (c.accepted) {
-            EXPECT_EQ(box.Number(), 7);
-            EXPECT_EQ(box.TimeText(), QString::fromUtf8(c.time));
+            EXPECT_EQ(box.number(), 7);
+            EXPECT_EQ(box.timeText(), QString::fromUtf8(c.time));
         }
     }
 }
 
-TEST(TDlgEintragen, AsksForARiderWhenNoneIsChosen)
+TEST(EntryDialog, AsksForARiderWhenNoneIsChosen)
 {
-    TDlgEintragen box;
+    EntryDialog box;
     box.show();
     box.setRiders({{3, u" 3 Maria"_qs}}, -1);
     QTest::keyClicks(childOf<QLineEdit>(box, "edZeit"), u"12,34"_qs);

@@ -16,7 +16,7 @@ class QPushButton;
 // declared invalid; and, given one rider and one run, the correction of that run. OK closes the box
 // only with a rider chosen and a time in hundredths ("12,34", "012,3" and "12" read as times);
 // anything else is refused with a message in the box.
-class TDlgEintragen : public QDialog
+class EntryDialog : public QDialog
 {
     Q_OBJECT
 
@@ -27,7 +27,7 @@ public:
         QString text;
     };
 
-    explicit TDlgEintragen(QWidget *parent = nullptr);
+    explicit EntryDialog(QWidget *parent = nullptr);
 
     // The riders to choose from, the one with `selected` start number chosen (none for -1).
     void setRiders(const QList<Rider> &riders, int selected);
@@ -35,9 +35,9 @@ public:
     // Corrects one run: only its rider, the box filled with the run.
     void setCorrection(const Rider &rider, const QString &runCaption, const Results::Run &run);
 
-    int Number() const;       // the chosen rider's start number, -1 for none
-    QString TimeText() const; // the entered time as the program writes it, or "0,00" for an invalid run
-    bool Invalid() const;
+    int number() const;       // the chosen rider's start number, -1 for none
+    QString timeText() const; // the entered time as the program writes it, or "0,00" for an invalid run
+    bool isInvalid() const;
     Results::Run run() const; // what OK confirmed
 
 private:

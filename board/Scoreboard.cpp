@@ -112,6 +112,11 @@ void Scoreboard::setTitle(const QString &title)
     if (title == m_title->text())
         return;
     m_title->setText(title);
+    // Another list: the riders of the last run are not in it.
+    if (m_held && m_race.phase() == RaceState::Phase::Ready) {
+        m_held = false;
+        raceChanged();
+    }
 }
 
 int Scoreboard::shownLanes() const

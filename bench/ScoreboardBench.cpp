@@ -59,11 +59,6 @@ quint64 threadCpuMicros()
     return quint64(now.tv_sec) * 1000000u + quint64(now.tv_nsec) / 1000u;
 }
 
-double at(const std::vector<double> &sorted, double p)
-{
-    return sorted.empty() ? 0.0 : sorted[size_t(p * double(sorted.size() - 1) + 0.5)];
-}
-
 void BM_BoardFrame(benchmark::State &state, int width, int height)
 {
     constexpr int WarmUp = 25;
@@ -95,8 +90,8 @@ void BM_BoardFrame(benchmark::State &state, int width, int height)
         perSecond = double(count - 1 - WarmUp) * 1e6 / double(lastWall - firstWall);
     }
     std::sort(ms.begin(), ms.end());
-    state.counters["frame_med_ms"] = at(ms, 0.5);
-    state.counters["frame_p99_ms"] = at(ms, 0.99);
+    state.counters["frame_med_ms"] = Errors::at(ms, 0.5);
+    state.counters["frame_p99_ms"] = Errors::at(ms, 0.99);
     state.counters["frame_max_ms"] = ms.empty() ? 0.0 : ms.back();
     state.counters["frames_per_s"] = perSecond;
 }

@@ -227,13 +227,13 @@ void Scoreboard::showTime(int lane, qint64 ms)
         digits[size_t(d)]->setColorOn(lit);
 }
 
-void Scoreboard::showLane(int i)
+void Scoreboard::showLane(int laneIndex)
 {
-    const Lane &lane = m_lanes[size_t(i)];
-    const LaneWidgets &widgets = m_laneWidgets[size_t(i)];
+    const Lane &lane = m_lanes[size_t(laneIndex)];
+    const LaneWidgets &widgets = m_laneWidgets[size_t(laneIndex)];
     const int index = m_results.indexOfNumber(lane.number);
     widgets.number->setText(lane.number >= 0 ? QString::number(lane.number) : QString());
-    widgets.number->setVisible(lane.number >= 0 && i < m_layout.lanes);
+    widgets.number->setVisible(lane.number >= 0 && laneIndex < m_layout.lanes);
     const Results::Entry *entry = index >= 0 ? &m_results.entry(index) : nullptr;
     setElided(widgets.rider, entry ? entry->rider : QString());
     setElided(widgets.horse, entry ? entry->horse : QString());

@@ -61,7 +61,7 @@ private:
     void showRunningTimes();
     void updateFrameTimer();
     void showTime(int lane, qint64 ms);
-    void showLane(int lane);
+    void showLane(int laneIndex);
     void showRanking();
     void placeWidgets();
     int shownLanes() const;

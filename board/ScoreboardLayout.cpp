@@ -62,7 +62,7 @@ ScoreboardLayout scoreboardLayout(QSize size, int lanes)
     const int width = std::max(size.width(), 1);
     const int height = std::max(size.height(), 1);
     const int shorter = std::min(width, height);
-    const int smallest = (shorter + 17) / 18;
+    const int smallest = (shorter + 16) / 17;
     board.smallestPixels = smallest;
     board.titlePixels = smallest * 6 / 5;
     board.riderPixels = smallest * 11 / 10;

@@ -10,8 +10,8 @@
 //
 // Legibility: a letter reads comfortably from a distance of about 250 times its height, so from 30 m
 // it wants 12 cm. A picture beside a track (projector or LED wall) is about 3 m high, whatever its
-// resolution: a letter needs 1/25 of the screen's shorter side, and the font's pixel size (the em,
-// about 1.4 times the height of a capital) 1/18 of it. Nothing on the board is smaller.
+// resolution: a capital needs 1/25 of the screen's shorter side, and the font's pixel size (a capital
+// is about 0.7 of it) 1/17. Nothing on the board is smaller.
 struct LaneLayout
 {
     QRect area;
@@ -27,7 +27,7 @@ struct LaneLayout
 
 struct ScoreboardLayout
 {
-    int smallestPixels = 0; // the least legible font size: 1/18 of the shorter side
+    int smallestPixels = 0; // the least legible font size: 1/17 of the shorter side
     QRect title;            // the list's name
     int titlePixels = 0;
     int lanes = 0;

@@ -2,6 +2,7 @@
 
 #include "app/InputStamp.h"
 #include "app/ToolIcons.h"
+#include "board/ScoreboardScreen.h"
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
 #include "controls/ButtonWithColor.h"
@@ -141,6 +142,11 @@ TFormMain::TFormMain(QWidget *parent)
     buildHiddenMenu();
     createComPorts();
     FormCreate();
+
+    m_scoreboard = new ScoreboardScreen(*m_results, *m_race, this);
+    connect(this, &QWidget::windowTitleChanged, m_scoreboard,
+            [this] { m_scoreboard->setTitle(m_protocolName); }); // a list was loaded
+    m_scoreboard->setScreenNumber(m_settings.Anzeigetafel);
 }
 
 TFormMain::~TFormMain()
@@ -150,6 +156,8 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormDestroy()
 {
+    delete m_scoreboard; // before the results and the run it shows
+    m_scoreboard = nullptr;
     delete Excel;
     Excel = nullptr;
     m_settings.Left = pos().x();

@@ -35,6 +35,7 @@ class TFormPP;
 class TLed;
 class TSortGrid;
 class RaceState;
+class ScoreboardScreen;
 
 // The main window: lane displays, race control, rider selectors and the results protocol.
 // The run lives in a RaceState and the results in a ResultsModel; the window's controls show them
@@ -134,6 +135,7 @@ private:
     QAction *mStart = nullptr, *mFStart = nullptr, *mSTOP1 = nullptr, *mStop2 = nullptr, *mReset = nullptr;
     QAction *BlockLS1 = nullptr, *EinstellunGen1 = nullptr, *Hilfe1 = nullptr, *Drucker1 = nullptr;
     QAction *Beenden1 = nullptr, *mHilfe = nullptr;
+    QAction *Anzeigetafel1 = nullptr; // F11: shows or hides the scoreboard
 
     QTimer *Clock = nullptr;
     QTimer *TimerDate = nullptr;
@@ -255,6 +257,7 @@ private:
     static QString portDeviceText(int port, int line);
 
     RaceState *m_race = nullptr;
+    ScoreboardScreen *m_scoreboard = nullptr; // the spectators' board on a screen of its own
     Results::ResultsModel *m_results = nullptr;
     std::vector<int> m_shownOrder; // the entry each grid row shows, from row 1
     bool m_showing = false;        // the grid is being given the results: no operator's choice

@@ -3,6 +3,7 @@
 #include "app/FMain.h"
 
 #include "app/ToolIcons.h"
+#include "board/ScoreboardScreen.h"
 #include "controls/ButtonWithColor.h"
 #include "controls/Dmn_led.h"
 #include "controls/SortGrid.h"
@@ -340,6 +341,7 @@ void TFormMain::buildHiddenMenu()
     Drucker1 = item("Drucker1", QStringLiteral("&Drucker"), QKeySequence(Qt::ALT | Qt::Key_D), true);
     Beenden1 = item("Beenden1", QStringLiteral("&Beenden"), QKeySequence(Qt::ALT | Qt::Key_B), true);
     mHilfe = item("mHilfe", QStringLiteral("Hilfe"), QKeySequence(Qt::Key_F1), true);
+    Anzeigetafel1 = item("Anzeigetafel1", QStringLiteral("Anzeigetafel"), QKeySequence(Qt::Key_F11), true);
 
     connect(mStart, &QAction::triggered, this, &TFormMain::mStartClick);
     connect(mFStart, &QAction::triggered, this, &TFormMain::mFStartClick);
@@ -352,6 +354,7 @@ void TFormMain::buildHiddenMenu()
     connect(mHilfe, &QAction::triggered, this, &TFormMain::bHelpClick);
     connect(Drucker1, &QAction::triggered, this, &TFormMain::Drucker1Click);
     connect(Beenden1, &QAction::triggered, this, &TFormMain::bExitClick);
+    connect(Anzeigetafel1, &QAction::triggered, this, [this] { m_scoreboard->toggle(); });
 }
 
 void TFormMain::FormResize()

@@ -2,6 +2,7 @@
 // into START and STOPP with the time stamp taken where the edge arrived.
 #include "app/FMain.h"
 
+#include "board/ScoreboardScreen.h"
 #include "comms/ComPorts.h"
 #include "comms/Comms.h"
 #include "comms/LineSignal.h"
@@ -130,6 +131,7 @@ void TFormMain::bCFGClick()
         closeComPorts();
         openComPorts();
         m_results->setScoring(Results::scoringOf(m_settings.Wertung));
+        m_scoreboard->setScreenNumber(m_settings.Anzeigetafel);
     }
     // Nothing is focused that a stray Space or Enter could press.
     PanelT1->setFocus();

@@ -19,6 +19,7 @@ for option in "$@"; do
         --tests)
             packages+=(
                 libgtest-dev libgmock-dev libbenchmark-dev
+                qt6-base-private-dev
                 clang-format clang-tidy
                 unzip poppler-utils cups
                 "${packaging[@]}" desktop-file-utils lintian

@@ -5,9 +5,11 @@
 #include "controls/WindowStyle.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -147,6 +149,13 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     for (QRadioButton *choice : {rbLetzterLauf, rbBesterLauf})
         choice->resize(choice->sizeHint().width(), 20); // a click beside the text misses it
 
+    // Under the paper: the screen of the spectators' board.
+    auto *boardLabel = new QLabel(QStringLiteral("Anzeigetafel:"), this);
+    boardLabel->setGeometry(279, 332, 211, RowHeight);
+    cbAnzeigetafel = new QComboBox(this);
+    cbAnzeigetafel->setObjectName(QStringLiteral("cbAnzeigetafel"));
+    cbAnzeigetafel->setGeometry(279, 354, 211, RowHeight);
+
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(8, 352, 75, 25);
@@ -199,6 +208,31 @@ void TCfgDialog::fillFromSettings()
     cbAlg2->setCurrentIndex(m_settings.Alg2);
     m_savedLayout = m_settings.CertLayout;
     (m_settings.Wertung == 1 ? rbBesterLauf : rbLetzterLauf)->setChecked(true);
+    fillScreens();
+}
+
+void TCfgDialog::fillScreens()
+{
+    // The screens as the desktop has them now, numbered in its order; the operator's own is no choice.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    const QScreen *own = parentWidget() ? parentWidget()->screen() : nullptr;
+    const int chosen = m_settings.Anzeigetafel;
+    cbAnzeigetafel->clear();
+    cbAnzeigetafel->addItem(
+        screens.size() < 2 ? QStringLiteral("aus (nur ein Bildschirm)") : QStringLiteral("aus"), 0);
+    for (int n = 1; n <= int(screens.size()); ++n) {
+        const QScreen *screen = screens[n - 1];
+        if (screen == own && n != chosen)
+            continue;
+        const QSize pixels = screen->size() * screen->devicePixelRatio();
+        cbAnzeigetafel->addItem(
+            QStringLiteral("Bildschirm %1 (%2 × %3)").arg(n).arg(pixels.width()).arg(pixels.height()), n);
+    }
+    // A chosen screen unplugged now stays chosen: the board comes back with it.
+    if (chosen > 0 && cbAnzeigetafel->findData(chosen) < 0)
+        cbAnzeigetafel->addItem(QStringLiteral("Bildschirm %1 (nicht angeschlossen)").arg(chosen), chosen);
+    cbAnzeigetafel->setCurrentIndex(std::max(cbAnzeigetafel->findData(chosen), 0));
+    cbAnzeigetafel->setEnabled(cbAnzeigetafel->count() > 1);
 }
 
 int TCfgDialog::execute()
@@ -210,6 +244,7 @@ int TCfgDialog::execute()
     if (result == mrOk) {
         applyConnection();
         applyScoring();
+        applyScoreboard();
         return mrOk;
     }
     restoreLayout();
@@ -240,6 +275,11 @@ void TCfgDialog::applyConnection()
 void TCfgDialog::applyScoring()
 {
     m_settings.Wertung = rbBesterLauf->isChecked() ? 1 : 0;
+}
+
+void TCfgDialog::applyScoreboard()
+{
+    m_settings.Anzeigetafel = cbAnzeigetafel->currentData().toInt();
 }
 
 void TCfgDialog::restoreLayout()

@@ -101,6 +101,7 @@ public:
     QGroupBox *GroupWertung = nullptr;
     QRadioButton *rbLetzterLauf = nullptr;
     QRadioButton *rbBesterLauf = nullptr;
+    QComboBox *cbAnzeigetafel = nullptr; // the scoreboard's screen: "aus" or a screen beside the operator's
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
 
@@ -150,6 +151,7 @@ public:
     void fillFromSettings(); // select the stored choices, keep a copy of the layout
     void applyConnection();  // OK: the chosen ports, lines and modes into the settings
     void applyScoring();     // OK: the chosen "Wertung" into the settings
+    void applyScoreboard();  // OK: the chosen screen of the scoreboard into the settings
     void restoreLayout();    // Cancel: the layout as it was when the dialog was filled
 
     void FormCreate();
@@ -174,6 +176,7 @@ protected:
 
 private:
     void createCertificateEditor();
+    void fillScreens();
     void storeCurrentField();
     void loadField(int kind);
     int zoomScale() const { return cbZoom->currentIndex() + 1; }

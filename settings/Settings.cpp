@@ -56,6 +56,7 @@ const SettingRow SettingsTable[] = {
     {u"FilterInd", &Settings::FilterInd, Slice::Whole, 2, 10, 1, 3},
     {u"Mode", &Settings::Mode, Slice::Whole, 1, 11, 0, 1},
     {u"Wertung", &Settings::Wertung, Slice::Whole, 0, 12, 0, 1},
+    {u"Anzeigetafel", &Settings::Anzeigetafel, Slice::Whole, 0, 13, 0},
 };
 
 // Larger than any file the program writes: the layout with every byte escaped to at most four

@@ -42,9 +42,10 @@ struct Settings
     // Always CertLayoutSize bytes, stored as "Nadpis"; a record the stored value cuts short loads as
     // never set up, so the settings dialog gives it the defaults.
     QByteArray CertLayout;
-    int FilterInd; // save dialog's file type: 1 CSV, 2 HTML, 3 text
-    int Mode;      // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
-    int Wertung;   // 0 "Letzter Lauf zählt", 1 "Bester Lauf zählt"; anything else scores as 0
+    int FilterInd;    // save dialog's file type: 1 CSV, 2 HTML, 3 text
+    int Mode;         // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
+    int Wertung;      // 0 "Letzter Lauf zählt", 1 "Bester Lauf zählt"; anything else scores as 0
+    int Anzeigetafel; // the scoreboard's screen: 0 off, n the n-th screen of the desktop
 };
 
 // "\Software\" and the program file's name without folder and extension: renaming the program file

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QInputEvent>
 
+#include <utility>
+
 namespace {
 
 // Longer than any handler runs after its event arrived; an older event asked for nothing still pending.
@@ -33,11 +35,6 @@ InputStamp::InputStamp(QObject *parent)
     : QObject(parent)
 {}
 
-void InputStamp::setEventTimesMonotonic(std::optional<bool> on)
-{
-    eventTimesOverride() = on;
-}
-
 quint64 InputStamp::take()
 {
     const quint64 now = monotonicMicros();
@@ -64,4 +61,13 @@ bool InputStamp::eventFilter(QObject *watched, QEvent *event)
     default: break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+EventTimesScope::EventTimesScope(std::optional<bool> monotonic)
+    : m_previous(std::exchange(eventTimesOverride(), monotonic))
+{}
+
+EventTimesScope::~EventTimesScope()
+{
+    eventTimesOverride() = m_previous;
 }

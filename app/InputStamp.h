@@ -16,10 +16,6 @@ public:
     // The stamp for the operation the input event being handled asked for.
     quint64 take();
 
-    // Whether the desktop's event times are on the monotonic clock: X11 and Wayland. Tests that inject
-    // event times say so; an empty value restores the check of the platform.
-    static void setEventTimesMonotonic(std::optional<bool> on);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -27,4 +23,18 @@ private:
     bool m_pending = false;
     quint64 m_eventMs = 0;
     quint64 m_seenAt = 0;
+};
+
+// Whether the desktop's event times are on the monotonic clock: X11 and Wayland. Tests that inject
+// event times say so while one of these lives (empty: the platform decides); the previous answer comes
+// back after.
+class EventTimesScope
+{
+public:
+    explicit EventTimesScope(std::optional<bool> monotonic);
+    ~EventTimesScope();
+    Q_DISABLE_COPY_MOVE(EventTimesScope)
+
+private:
+    std::optional<bool> m_previous;
 };

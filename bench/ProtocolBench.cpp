@@ -45,20 +45,11 @@ QString writeStartList(const QTemporaryDir &dir, int entries, int runs = 0)
 
 struct Fixture
 {
-    Fixture()
-    {
-        setProgramFilePath(dir.filePath(QStringLiteral("ombrel")));
-        setSoundPlayer([](const QString &) {});
-        setTickSource([this] { return ticks; });
-    }
-    ~Fixture()
-    {
-        setProgramFilePath(QString());
-        setSoundPlayer({});
-        setTickSource({});
-    }
     QTemporaryDir dir;
     quint32 ticks = 1000;
+    ProgramPathScope programPath{dir.filePath(QStringLiteral("ombrel"))};
+    SoundPlayerScope silence{[](const QString &) {}};
+    TickSourceScope clock{[this] { return ticks; }};
 };
 
 // Loads a start list through the open dialog, as the operator does.

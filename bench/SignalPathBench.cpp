@@ -55,7 +55,7 @@ void BM_IdlePortWakeups(benchmark::State &state)
 void BM_KeyboardBusy(benchmark::State &state)
 {
     const int n = rounds(5);
-    InputStamp::setEventTimesMonotonic(true);
+    const EventTimesScope eventTimes(true);
     QWidget window;
     auto *inputStamp = new InputStamp(&window);
     QCoreApplication::instance()->installEventFilter(inputStamp);
@@ -107,7 +107,6 @@ void BM_KeyboardBusy(benchmark::State &state)
     }
     errors.report(state);
     state.counters["rounds"] = double(errors.lane.size());
-    InputStamp::setEventTimesMonotonic(std::nullopt);
 }
 
 BENCHMARK_CAPTURE(BM_LineEdges, isolated_idle, 100, false)->Iterations(1)->Unit(benchmark::kSecond);

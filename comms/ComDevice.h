@@ -71,5 +71,14 @@ using ComDeviceFactory = std::function<std::unique_ptr<ComDevice>()>;
 
 // The device new ports get when none is handed to them: the Linux device unless a test replaced it.
 std::unique_ptr<ComDevice> createComDevice();
-// Replaces the factory (an empty one restores the Linux device); returns the previous factory.
-ComDeviceFactory setComDeviceFactory(ComDeviceFactory factory);
+// Replaces the factory while it lives (an empty one: the Linux device); the previous one comes back after.
+class ComDeviceFactoryScope
+{
+public:
+    explicit ComDeviceFactoryScope(ComDeviceFactory factory);
+    ~ComDeviceFactoryScope();
+    Q_DISABLE_COPY_MOVE(ComDeviceFactoryScope)
+
+private:
+    ComDeviceFactory m_previous;
+};

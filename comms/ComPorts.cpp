@@ -64,19 +64,32 @@ QString comDevicePath(int port)
     return it != overrides().cend() ? *it : comDefaultDevicePath(port);
 }
 
-void setComDevicePath(int port, const QString &path)
+namespace {
+
+void setOverride(int port, const std::optional<QString> &path)
 {
-    if (port < 1 || port > 255)
-        return;
-    if (path.isEmpty())
-        overrides().remove(port);
+    if (path && !path->isEmpty())
+        overrides().insert(port, *path);
     else
-        overrides().insert(port, path);
+        overrides().remove(port);
 }
 
-void clearComDevicePaths()
+} // namespace
+
+ComDevicePathScope::ComDevicePathScope(int port, const QString &path)
+    : m_port(port >= 1 && port <= 255 ? port : 0)
 {
-    overrides().clear();
+    if (m_port == 0)
+        return;
+    if (const auto it = overrides().constFind(m_port); it != overrides().cend())
+        m_previous = *it;
+    setOverride(m_port, path);
+}
+
+ComDevicePathScope::~ComDevicePathScope()
+{
+    if (m_port != 0)
+        setOverride(m_port, m_previous);
 }
 
 bool comDevicePresent(const QString &path)

@@ -3,14 +3,26 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // COMn names a device: a fixed table for COM1 to COM8, which the settings can override per number.
 QString comDefaultDevicePath(int port);
 // The override if one is set, else the table entry; empty for 0 and for numbers without either.
 QString comDevicePath(int port);
-// An empty path removes the override. Numbers outside 1..255 are ignored.
-void setComDevicePath(int port, const QString &path);
-void clearComDevicePaths();
+
+// Overrides one number's device while it lives (an empty path: the table entry); the previous override
+// comes back after. Numbers outside 1..255 are ignored.
+class ComDevicePathScope
+{
+public:
+    ComDevicePathScope(int port, const QString &path);
+    ~ComDevicePathScope();
+    Q_DISABLE_COPY_MOVE(ComDevicePathScope)
+
+private:
+    int m_port;
+    std::optional<QString> m_previous;
+};
 
 // The probe and port lists look at COM1 to COM8.
 constexpr int ProbedPorts = 8;

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include <pthread.h>
 #include <sched.h>
@@ -144,12 +145,16 @@ bool before(const timespec &a, const timespec &b)
 
 } // namespace
 
-RealtimeRequest setRealtimeRequest(RealtimeRequest request)
+RealtimeRequestScope::RealtimeRequestScope(RealtimeRequest request)
 {
     std::lock_guard lock(realtimeMutex);
-    RealtimeRequest previous = std::move(realtimeRequest());
-    realtimeRequest() = std::move(request);
-    return previous;
+    m_previous = std::exchange(realtimeRequest(), std::move(request));
+}
+
+RealtimeRequestScope::~RealtimeRequestScope()
+{
+    std::lock_guard lock(realtimeMutex);
+    realtimeRequest() = std::move(m_previous);
 }
 
 quint32 eventMaskBit(TEvent event)

@@ -117,9 +117,18 @@ class TComPort;
 
 // How a wait thread asks for real-time scheduling for itself: 0 when granted, else an errno value.
 // By default SCHED_FIFO at the lowest real-time priority; where the system refuses (no rtprio right),
-// the thread runs normally. Tests replace the request; an empty one restores the default.
+// the thread runs normally. Tests replace the request while a scope lives (an empty one: the default).
 using RealtimeRequest = std::function<int()>;
-RealtimeRequest setRealtimeRequest(RealtimeRequest request);
+class RealtimeRequestScope
+{
+public:
+    explicit RealtimeRequestScope(RealtimeRequest request);
+    ~RealtimeRequestScope();
+    Q_DISABLE_COPY_MOVE(RealtimeRequestScope)
+
+private:
+    RealtimeRequest m_previous;
+};
 
 // What the wait thread hands to the main thread: a change of input lines with the modem-status word
 // read in the thread and the stamp (monotonic microseconds) taken the moment the wait returned, or the
@@ -248,7 +257,7 @@ public:
 
     ComDevice *device() const { return m_device.get(); }
 
-    // Whether the wait thread got real-time scheduling (see setRealtimeRequest).
+    // Whether the wait thread got real-time scheduling (see RealtimeRequestScope).
     bool Realtime() const { return m_realtime.load(); }
     // Changes the kernel's wait did not report, found by the look before the wait or a guard's knock.
     int GuardFinds() const { return m_guardFinds.load(); }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -78,11 +79,13 @@ std::unique_ptr<ComDevice> createComDevice()
     return std::make_unique<LinuxComDevice>();
 }
 
-ComDeviceFactory setComDeviceFactory(ComDeviceFactory factory)
+ComDeviceFactoryScope::ComDeviceFactoryScope(ComDeviceFactory factory)
+    : m_previous(std::exchange(deviceFactory(), std::move(factory)))
+{}
+
+ComDeviceFactoryScope::~ComDeviceFactoryScope()
 {
-    ComDeviceFactory previous = std::move(deviceFactory());
-    deviceFactory() = std::move(factory);
-    return previous;
+    deviceFactory() = std::move(m_previous);
 }
 
 LinuxComDevice::~LinuxComDevice()

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace {
 
 QString &overridePath()
@@ -50,11 +52,6 @@ QString programDir()
     return QFileInfo(programFilePath()).absolutePath();
 }
 
-void setProgramFilePath(const QString &path)
-{
-    overridePath() = path;
-}
-
 QString programSiblingPath(const QString &extension)
 {
     const QFileInfo program(programFilePath());
@@ -71,11 +68,6 @@ QString installedDataDir()
 {
     const QString &dir = installedOverride().data;
     return dir.isEmpty() ? QStringLiteral(OMBREL_INSTALLED_DATADIR) : dir;
-}
-
-void setInstalledDirs(const QString &programDir, const QString &dataDir)
-{
-    installedOverride() = {programDir, dataDir};
 }
 
 QString shippedFilePath(const QString &fileName)
@@ -97,4 +89,25 @@ QString writablePath(const QString &pathBesideProgram)
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dataDir);
     return dataDir + u'/' + wanted.fileName();
+}
+
+ProgramPathScope::ProgramPathScope(const QString &programFile)
+    : m_previous(std::exchange(overridePath(), programFile))
+{}
+
+ProgramPathScope::~ProgramPathScope()
+{
+    overridePath() = m_previous;
+}
+
+InstalledDirsScope::InstalledDirsScope(const QString &programDir, const QString &dataDir)
+    : m_previousProgram(installedOverride().program)
+    , m_previousData(installedOverride().data)
+{
+    installedOverride() = {programDir, dataDir};
+}
+
+InstalledDirsScope::~InstalledDirsScope()
+{
+    installedOverride() = {m_previousProgram, m_previousData};
 }

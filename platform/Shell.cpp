@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 
+#include <utility>
+
 namespace {
 
 UrlOpener &opener()
@@ -18,9 +20,11 @@ bool shellOpen(const QUrl &url)
     return open ? open(url) : QDesktopServices::openUrl(url);
 }
 
-UrlOpener setUrlOpener(UrlOpener replacement)
+UrlOpenerScope::UrlOpenerScope(UrlOpener replacement)
+    : m_previous(std::exchange(opener(), std::move(replacement)))
+{}
+
+UrlOpenerScope::~UrlOpenerScope()
 {
-    UrlOpener previous = std::move(opener());
-    opener() = std::move(replacement);
-    return previous;
+    opener() = std::move(m_previous);
 }

@@ -9,5 +9,15 @@
 using UrlOpener = std::function<bool(const QUrl &)>;
 
 bool shellOpen(const QUrl &url);
-// An empty opener restores the desktop's; returns the previous one.
-UrlOpener setUrlOpener(UrlOpener replacement);
+
+// The opener while it lives (an empty one is the desktop's); the previous one comes back after.
+class UrlOpenerScope
+{
+public:
+    explicit UrlOpenerScope(UrlOpener replacement);
+    ~UrlOpenerScope();
+    Q_DISABLE_COPY_MOVE(UrlOpenerScope)
+
+private:
+    UrlOpener m_previous;
+};

@@ -9,6 +9,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 SoundPlayer &player()
@@ -59,9 +61,11 @@ void playSoundAsync(const QString &fileName)
         play(fileName);
 }
 
-SoundPlayer setSoundPlayer(SoundPlayer replacement)
+SoundPlayerScope::SoundPlayerScope(SoundPlayer replacement)
+    : m_previous(std::exchange(player(), std::move(replacement)))
+{}
+
+SoundPlayerScope::~SoundPlayerScope()
 {
-    SoundPlayer previous = std::move(player());
-    player() = std::move(replacement);
-    return previous;
+    player() = std::move(m_previous);
 }

@@ -9,6 +9,15 @@
 // missing, a system beep; nothing ever blocks.
 void playSoundAsync(const QString &fileName);
 
-// Tests count the sounds instead of playing them; an empty player restores the real one.
+// Tests count the sounds instead of playing them while one of these lives (an empty player plays).
 using SoundPlayer = std::function<void(const QString &)>;
-SoundPlayer setSoundPlayer(SoundPlayer replacement);
+class SoundPlayerScope
+{
+public:
+    explicit SoundPlayerScope(SoundPlayer replacement);
+    ~SoundPlayerScope();
+    Q_DISABLE_COPY_MOVE(SoundPlayerScope)
+
+private:
+    SoundPlayer m_previous;
+};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -9,15 +10,9 @@ namespace {
 constexpr quint64 StampPeriod = (quint64(1) << 32) * 1000u;
 constexpr quint64 EventTimeWindowMs = 2000;
 
-struct Sources
+MicroSource &microSource()
 {
-    MicroSource micros;
-    TickSource ticks; // what setTickSource was given, to hand back unchanged
-};
-
-Sources &sources()
-{
-    static Sources current;
+    static MicroSource current;
     return current;
 }
 
@@ -32,7 +27,7 @@ quint64 systemMicros()
 
 quint64 monotonicMicros()
 {
-    const MicroSource &source = sources().micros;
+    const MicroSource &source = microSource();
     return source ? source() : systemMicros();
 }
 
@@ -58,24 +53,15 @@ std::optional<quint64> stampOfEventTime(quint64 eventMs)
     return std::min(now, (nowMs - age) * 1000u + 500u);
 }
 
-MicroSource setMicroSource(MicroSource source)
+MicroSourceScope::MicroSourceScope(MicroSource source)
+    : m_previous(std::exchange(microSource(), std::move(source)))
+{}
+
+MicroSourceScope::~MicroSourceScope()
 {
-    Sources &current = sources();
-    MicroSource previous = std::move(current.micros);
-    current.micros = std::move(source);
-    current.ticks = nullptr;
-    return previous;
+    microSource() = std::move(m_previous);
 }
 
-TickSource setTickSource(TickSource source)
-{
-    Sources &current = sources();
-    TickSource previous = std::move(current.ticks);
-    if (!previous && current.micros) {
-        MicroSource micros = current.micros;
-        previous = [micros] { return quint32(micros() / 1000u); };
-    }
-    current.micros = source ? MicroSource([source] { return quint64(source()) * 1000u; }) : MicroSource();
-    current.ticks = std::move(source);
-    return previous;
-}
+TickSourceScope::TickSourceScope(const TickSource &source)
+    : MicroSourceScope(source ? MicroSource([source] { return quint64(source()) * 1000u; }) : MicroSource())
+{}

@@ -20,9 +20,24 @@ qint64 elapsedMicros(quint64 start, quint64 stop);
 // by X11 and Wayland) when that lies within the last two seconds; empty for any other time.
 std::optional<quint64> stampOfEventTime(quint64 eventMs);
 
-// Replaces the clock for tests (an empty function restores the system clock); returns the previous
-// source. Both set the one clock; a tick source counts whole milliseconds.
+// Replaces the clock for tests while it lives and brings the previous one back when it ends, so a
+// test that fails early leaves no clock behind (an empty source is the system clock).
 using MicroSource = std::function<quint64()>;
-MicroSource setMicroSource(MicroSource source);
+class MicroSourceScope
+{
+public:
+    explicit MicroSourceScope(MicroSource source);
+    ~MicroSourceScope();
+    Q_DISABLE_COPY_MOVE(MicroSourceScope)
+
+private:
+    MicroSource m_previous;
+};
+
+// The same clock counted in whole milliseconds.
 using TickSource = std::function<quint32()>;
-TickSource setTickSource(TickSource source);
+class TickSourceScope : public MicroSourceScope
+{
+public:
+    explicit TickSourceScope(const TickSource &source);
+};

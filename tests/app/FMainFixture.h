@@ -56,17 +56,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        setProgramFilePath(dir.filePath(QStringLiteral("ombrel")));
-        // An installed copy of the program on this machine must not lend the test its files.
-        setInstalledDirs(dir.filePath(QStringLiteral("usr/bin")), dir.filePath(QStringLiteral("usr/share")));
         QFile::remove(settingsFilePath()); // each test starts without stored settings
         beforeForm();
-        previousTicks = setTickSource([this] { return ticks.load(); });
-        previousSound = setSoundPlayer([this](const QString &name) { sounds.append(name); });
-        previousOpener = setUrlOpener([this](const QUrl &url) {
-            opened.append(url);
-            return true;
-        });
         form = std::make_unique<TFormMain>();
         cfg = new TCfgDialog(form->settings(), form->portMask(), form.get());
         form->setCfgDialog(cfg);
@@ -80,15 +71,7 @@ protected:
     // What a test prepares before the window opens: stored settings, devices.
     virtual void beforeForm() {}
 
-    void TearDown() override
-    {
-        form.reset();
-        setTickSource(previousTicks);
-        setSoundPlayer(previousSound);
-        setUrlOpener(previousOpener);
-        setProgramFilePath(QString());
-        setInstalledDirs(QString(), QString());
-    }
+    void TearDown() override { form.reset(); }
 
     void loadStartList(const char *name = "startlist-4.txt")
     {
@@ -225,13 +208,20 @@ protected:
     QString runLogPath() const { return dir.filePath(QStringLiteral("ombrel-Laeufe.log")); }
 
     QTemporaryDir dir;
+    ProgramPathScope programPath{dir.filePath(QStringLiteral("ombrel"))};
+    // An installed copy of the program on this machine must not lend the test its files.
+    InstalledDirsScope installed{dir.filePath(QStringLiteral("usr/bin")),
+                                 dir.filePath(QStringLiteral("usr/share"))};
     std::atomic<quint32> ticks = 100000; // also read by the serial wait threads
     QStringList sounds;
     QList<QUrl> opened;
+    TickSourceScope clock{[this] { return ticks.load(); }};
+    SoundPlayerScope player{[this](const QString &name) { sounds.append(name); }};
+    UrlOpenerScope opener{[this](const QUrl &url) {
+        opened.append(url);
+        return true;
+    }};
     std::unique_ptr<TFormMain> form;
     TFDlgYesNo *yesNo = nullptr;
     TCfgDialog *cfg = nullptr;
-    TickSource previousTicks;
-    SoundPlayer previousSound;
-    UrlOpener previousOpener;
 };

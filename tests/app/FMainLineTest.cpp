@@ -17,11 +17,6 @@ class FMainLineTest : public FMainTest
 protected:
     void beforeForm() override
     {
-        previousFactory = setComDeviceFactory([this] {
-            auto device = std::make_unique<FakeComDevice>();
-            devices.push_back(device.get());
-            return std::unique_ptr<ComDevice>(std::move(device));
-        });
         Settings stored;
         stored.Port1 = 1;
         stored.Line1 = 0;
@@ -29,12 +24,6 @@ protected:
         stored.Line2 = 1;
         SettingsFile file(settingsFilePath());
         ASSERT_TRUE(writeSettings(stored, file).isEmpty());
-    }
-
-    void TearDown() override
-    {
-        FMainTest::TearDown(); // closes the ports before their devices go
-        setComDeviceFactory(previousFactory);
     }
 
     // Changes a line and waits until the main thread has handled the port's event.
@@ -46,7 +35,11 @@ protected:
     }
 
     std::vector<FakeComDevice *> devices;
-    ComDeviceFactory previousFactory;
+    ComDeviceFactoryScope factory{[this] {
+        auto device = std::make_unique<FakeComDevice>();
+        devices.push_back(device.get());
+        return std::unique_ptr<ComDevice>(std::move(device));
+    }};
 };
 
 } // namespace

@@ -190,7 +190,7 @@ TEST_F(FMainTest, TheAutomaticSaveMovesToTheUserFolderWhenTheProgramFolderIsClos
     QFile blocker(dir.filePath(u"not-a-folder"_qs));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    setProgramFilePath(dir.filePath(u"not-a-folder/ombrel"_qs));
+    const ProgramPathScope closedFolder(dir.filePath(u"not-a-folder/ombrel"_qs));
     const QString expected =
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/ombrel.txt");
     QFile::remove(expected);

@@ -30,12 +30,6 @@ protected:
 
     bool running() const { return child<QPushButton>("bSTOP1")->isEnabled(); }
 
-    void TearDown() override
-    {
-        InputStamp::setEventTimesMonotonic(std::nullopt);
-        FMainTest::TearDown();
-    }
-
     // A key typed at eventMs, as the desktop delivers it: to the widget with the focus.
     static void keyAt(Qt::Key k, const QString &text, quint64 eventMs)
     {
@@ -154,7 +148,7 @@ TEST_F(FMainTimingKeys, AKeyIsStampedWithItsEventTimeWhenThatIsPlausible)
     loadStartList();
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        InputStamp::setEventTimesMonotonic(c.monotonic);
+        const EventTimesScope eventTimes(c.monotonic);
         ticks = 200000;
         child<QWidget>("bSTART")->setFocus();
         keyAt(Qt::Key_Space, u" "_qs, 200000);
@@ -173,7 +167,7 @@ TEST_F(FMainTimingKeys, AKeyIsStampedWithItsEventTimeWhenThatIsPlausible)
 TEST_F(FMainTimingKeys, LaneTimesComeFromMicrosecondStamps)
 {
     std::atomic<quint64> micros = 200000900;
-    const MicroSource saved = setMicroSource([&] { return micros.load(); });
+    const MicroSourceScope microClock([&] { return micros.load(); });
     loadStartList();
     QTest::mouseClick(child<QPushButton>("bSTART"), Qt::LeftButton);
     micros = 200010800;
@@ -182,7 +176,6 @@ TEST_F(FMainTimingKeys, LaneTimesComeFromMicrosecondStamps)
     micros = 210010899; // lane 2: 10,009999 s
     key(Qt::Key_2);
     EXPECT_EQ(display(2), u"010,00"_qs);
-    setMicroSource(saved);
 }
 
 } // namespace

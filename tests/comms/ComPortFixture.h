@@ -29,7 +29,6 @@ protected:
     void SetUp() override
     {
         now = 1000;
-        m_savedClock = setMicroSource([] { return now.load(); });
         auto owned = std::make_unique<FakeComDevice>();
         fake = owned.get();
         port = std::make_unique<TComPort>(nullptr, std::move(owned));
@@ -45,11 +44,7 @@ protected:
         QObject::connect(port.get(), &TComPort::OnClose, [this] { ++closed; });
     }
 
-    void TearDown() override
-    {
-        port.reset();
-        setMicroSource(m_savedClock);
-    }
+    void TearDown() override { port.reset(); }
 
     // Opens and returns once the wait thread sleeps in its wait.
     void openAndWait()
@@ -63,12 +58,10 @@ protected:
         return QTest::qWaitFor([&] { return seen.size() >= count; }, 2000);
     }
 
+    MicroSourceScope clock{[] { return now.load(); }}; // outlives the port's wait thread
     FakeComDevice *fake = nullptr;
     std::unique_ptr<TComPort> port;
     std::vector<Seen> seen;
     int opened = 0;
     int closed = 0;
-
-private:
-    MicroSource m_savedClock;
 };

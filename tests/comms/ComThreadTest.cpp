@@ -140,7 +140,7 @@ TEST_F(ComPortTest, RealtimeSchedulingIsAskedForAndARefusalGoesUnnoticed)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.answer);
         std::atomic<int> asked = 0;
-        const RealtimeRequest saved = setRealtimeRequest([&] {
+        const RealtimeRequestScope realtime([&] {
             ++asked;
             return c.answer;
         });
@@ -154,7 +154,6 @@ TEST_F(ComPortTest, RealtimeSchedulingIsAskedForAndARefusalGoesUnnoticed)
         EXPECT_TRUE(port->Online());
         EXPECT_EQ(opened, int(events));
         port->Close();
-        setRealtimeRequest(saved);
     }
 }
 
@@ -380,10 +379,9 @@ TEST_F(ComPortTest, FailedOpenRaisesAndLeavesThePortClosed)
     fake->setConfigureError(0);
     port->setPort(9);
     EXPECT_THROW(port->Open(), EComHandle);
-    setComDevicePath(9, QStringLiteral("/dev/ttyFake9"));
+    const ComDevicePathScope com9(9, QStringLiteral("/dev/ttyFake9"));
     EXPECT_NO_THROW(port->Open());
     EXPECT_EQ(port->DevicePath(), QStringLiteral("/dev/ttyFake9"));
-    clearComDevicePaths();
 }
 
 } // namespace

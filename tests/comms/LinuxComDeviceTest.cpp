@@ -55,7 +55,7 @@ TEST(LinuxComDevice, MissingDeviceAndNonTerminalFailCleanly)
     EXPECT_EQ(device.readLines(lines), EBADF);
     EXPECT_EQ(device.waitForChange(TIOCM_DSR), EBADF);
 
-    setComDevicePath(5, QStringLiteral("/dev/ttyOmbrelMissing"));
+    const ComDevicePathScope missing(5, QStringLiteral("/dev/ttyOmbrelMissing"));
     TComPort port(nullptr, std::make_unique<LinuxComDevice>());
     port.setPort(5);
     try {
@@ -67,7 +67,6 @@ TEST(LinuxComDevice, MissingDeviceAndNonTerminalFailCleanly)
         EXPECT_TRUE(e.userText().isEmpty());
     }
     EXPECT_FALSE(port.Connected());
-    clearComDevicePaths();
 }
 
 TEST(LinuxComDevice, PseudoTerminalRefusesModemControlWithoutHanging)
@@ -90,7 +89,7 @@ TEST(LinuxComDevice, PseudoTerminalRefusesModemControlWithoutHanging)
         EXPECT_EQ(device.configure(ComSettings()), ENOTTY);
     }
 
-    setComDevicePath(6, pty.path());
+    const ComDevicePathScope com6(6, pty.path());
     TComPort port(nullptr, std::make_unique<LinuxComDevice>());
     port.setPort(6);
     try {
@@ -102,7 +101,6 @@ TEST(LinuxComDevice, PseudoTerminalRefusesModemControlWithoutHanging)
     EXPECT_FALSE(port.Connected());
     // The failed open released the device.
     EXPECT_TRUE(comDevicePresent(pty.path()));
-    clearComDevicePaths();
 }
 
 TEST(ComPorts, DevicePathTableWithOverrides)
@@ -113,16 +111,17 @@ TEST(ComPorts, DevicePathTableWithOverrides)
     EXPECT_TRUE(comDevicePath(0).isEmpty());
     EXPECT_TRUE(comDevicePath(9).isEmpty());
 
-    setComDevicePath(3, QStringLiteral("/dev/serial/by-id/usb-adapter"));
-    setComDevicePath(12, QStringLiteral("/dev/ttyUSB7"));
-    setComDevicePath(0, QStringLiteral("/dev/ttyS9"));
-    EXPECT_EQ(comDevicePath(3), QStringLiteral("/dev/serial/by-id/usb-adapter"));
-    EXPECT_EQ(comDefaultDevicePath(3), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(comDevicePath(12), QStringLiteral("/dev/ttyUSB7"));
-    EXPECT_TRUE(comDevicePath(0).isEmpty());
-    setComDevicePath(3, QString());
-    EXPECT_EQ(comDevicePath(3), QStringLiteral("/dev/ttyUSB0"));
-    clearComDevicePaths();
+    {
+        const ComDevicePathScope com3(3, QStringLiteral("/dev/serial/by-id/usb-adapter"));
+        const ComDevicePathScope com12(12, QStringLiteral("/dev/ttyUSB7"));
+        const ComDevicePathScope com0(0, QStringLiteral("/dev/ttyS9"));
+        EXPECT_EQ(comDevicePath(3), QStringLiteral("/dev/serial/by-id/usb-adapter"));
+        EXPECT_EQ(comDefaultDevicePath(3), QStringLiteral("/dev/ttyUSB0"));
+        EXPECT_EQ(comDevicePath(12), QStringLiteral("/dev/ttyUSB7"));
+        EXPECT_TRUE(comDevicePath(0).isEmpty());
+        const ComDevicePathScope table3(3, QString());
+        EXPECT_EQ(comDevicePath(3), QStringLiteral("/dev/ttyUSB0"));
+    }
     EXPECT_TRUE(comDevicePath(12).isEmpty());
 }
 
@@ -151,9 +150,8 @@ TEST(ComPorts, ProbeBuildsThePortMask)
 
     // The probe looks at the overridden path.
     PseudoTerminal pty;
-    setComDevicePath(7, pty.path());
+    const ComDevicePathScope com7(7, pty.path());
     EXPECT_TRUE(portPresent(ProbeComPorts(), 7));
-    clearComDevicePaths();
 }
 
 TEST(ComPorts, PresenceOnThisMachine)
@@ -186,7 +184,7 @@ TEST(ComLoopback, RealPortReportsItsOwnOutputs)
         GTEST_SKIP() << "set OMBREL_LOOPBACK_PORT to a port with a loopback plug";
     auto owned = std::make_unique<LinuxComDevice>();
     LinuxComDevice *device = owned.get();
-    setComDevicePath(8, path);
+    const ComDevicePathScope com8(8, path);
     TComPort port(nullptr, std::move(owned));
     port.setPort(8);
     port.setEvents(eventSet({evCTS, evDSR}));
@@ -195,7 +193,6 @@ TEST(ComLoopback, RealPortReportsItsOwnOutputs)
     QObject::connect(&port, &TComPort::OnCTS, record);
     QObject::connect(&port, &TComPort::OnDSR, record);
     port.Open();
-    clearComDevicePaths();
     // DTR and RTS are on, so both inputs are.
     ASSERT_TRUE(QTest::qWaitFor([&] { return port.LiveModemStatus().has_value(); }, 2000));
     EXPECT_EQ(*port.LiveModemStatus() & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);

@@ -22,14 +22,6 @@ protected:
         ASSERT_TRUE(QDir(root.path()).mkpath(u"build"_qs));
         ASSERT_TRUE(QDir(root.path()).mkpath(u"usr/bin"_qs));
         ASSERT_TRUE(QDir(root.path()).mkpath(u"usr/share/ombrel"_qs));
-        setProgramFilePath(buildDir() + u"/ombrel"_qs);
-        setInstalledDirs(root.filePath(u"usr/bin"_qs), dataDir());
-    }
-
-    void TearDown() override
-    {
-        setProgramFilePath(QString());
-        setInstalledDirs(QString(), QString());
     }
 
     QString buildDir() const { return root.filePath(u"build"_qs); }
@@ -42,6 +34,8 @@ protected:
     }
 
     QTemporaryDir root;
+    ProgramPathScope program{buildDir() + u"/ombrel"_qs};
+    InstalledDirsScope installed{root.filePath(u"usr/bin"_qs), dataDir()};
 };
 
 struct Lookup
@@ -100,7 +94,7 @@ TEST_F(AppPathsTest, SavesStayBesideTheProgramInAWritableBuildFolder)
 TEST_F(AppPathsTest, TheInstalledProgramFolderIsNeverWrittenEvenWhenItCouldBe)
 {
     // As root the program's folder is writable, yet it belongs to the package manager.
-    setProgramFilePath(root.filePath(u"usr/bin/ombrel"_qs));
+    const ProgramPathScope installedProgram(root.filePath(u"usr/bin/ombrel"_qs));
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     EXPECT_EQ(writablePath(programSiblingPath(u".txt"_qs)), dataFolder + u"/ombrel.txt"_qs);
     EXPECT_EQ(writablePath(programSiblingPath(u"-Laeufe.log"_qs)), dataFolder + u"/ombrel-Laeufe.log"_qs);

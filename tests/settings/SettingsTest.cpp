@@ -302,12 +302,11 @@ TEST_F(SettingsStore, ValueOutOfItsRangeLoadsAsItsInitialValue)
 
 TEST(SettingsKey, FollowsTheProgramFileName)
 {
-    setProgramFilePath(QStringLiteral("/opt/timer/Ombrel.exe"));
+    const ProgramPathScope exe(QStringLiteral("/opt/timer/Ombrel.exe"));
     EXPECT_EQ(SettingsKey(), u"\\Software\\Ombrel"_qs);
     EXPECT_TRUE(settingsFilePath().endsWith(u"/Ombrel.ini"));
-    setProgramFilePath(QStringLiteral("/opt/timer/Bahn2"));
+    const ProgramPathScope bare(QStringLiteral("/opt/timer/Bahn2"));
     EXPECT_EQ(SettingsKey(), u"\\Software\\Bahn2"_qs);
-    setProgramFilePath(QString());
 }
 
 TEST_F(SettingsStore, AFileThatCannotBeReadIsMovedAsideAndWrittenAfresh)

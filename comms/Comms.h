@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 
 enum TBaudRate {
     br110,
@@ -113,8 +112,6 @@ public:
     EComState(int code, const QString &path);
 };
 
-class TComPort;
-
 // How a wait thread asks for real-time scheduling for itself: 0 when granted, else an errno value.
 // By default SCHED_FIFO at the lowest real-time priority; where the system refuses (no rtprio right),
 // the thread runs normally. Tests replace the request while a scope lives (an empty one: the default).
@@ -130,66 +127,9 @@ private:
     RealtimeRequest m_previous;
 };
 
-// What the wait thread hands to the main thread: a change of input lines with the modem-status word
-// read in the thread and the stamp (monotonic microseconds) taken the moment the wait returned, or the
-// loss and the return of the device.
-struct ComEvent
-{
-    enum Kind {
-        Lines,
-        Lost,
-        Reopened
-    };
-    Kind kind = Lines;
-    quint32 mask = 0;   // EV_* bits
-    quint32 status = 0; // MS_* bits
-    quint64 stamp = 0;
-};
-
-// The wait thread of one open port. It owns the device while it runs: it sleeps until an input line
-// changes and posts every change to the port, queued and in order, without waiting for the handler.
-// After an unplug it closes the device and tries to reopen it about once a second.
-class TComThread
-{
-public:
-    explicit TComThread(TComPort *port);
-    ~TComThread();
-    TComThread(const TComThread &) = delete;
-    TComThread &operator=(const TComThread &) = delete;
-
-    // Asks the thread to end and wakes it; the destructor waits for it.
-    void Stop();
-
-private:
-    struct Baseline
-    {
-        bool valid = false;
-        bool hasCounters = false;
-        ComCounters counters;
-        int lines = 0;
-    };
-
-    void Execute();
-    bool readBaseline(Baseline &base);
-    bool countersMoved(const Baseline &base);
-    bool sample(Baseline &base, quint64 stamp, bool &posted);
-    void lose(Baseline &base);
-    bool reopen(Baseline &base);
-    void followInterrupt();
-    void sleepFor(int ms);
-    void post(const ComEvent &event);
-
-    TComPort *m_port;
-    ComDevice *m_device;
-    QString m_path;
-    ComSettings m_settings;
-    int m_waitLines;
-    int m_reopenMs;
-    quint64 m_generation;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_finished{false};
-    std::thread m_thread;
-};
+// The wait thread of an open port and what it hands over (comms/ComThread.h, inside comms only).
+class TComThread;
+struct ComEvent;
 
 // A serial port whose modem-status input lines are watched. Events run on the thread that owns the
 // component (the main thread).

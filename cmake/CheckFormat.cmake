@@ -1,15 +1,10 @@
 # Fails when a C++ source of the project deviates from .clang-format.
-file(GLOB_RECURSE sources RELATIVE ${ROOT}
-    ${ROOT}/app/*.cpp ${ROOT}/app/*.h
-    ${ROOT}/platform/*.cpp ${ROOT}/platform/*.h
-    ${ROOT}/controls/*.cpp ${ROOT}/controls/*.h
-    ${ROOT}/comms/*.cpp ${ROOT}/comms/*.h
-    ${ROOT}/protocol/*.cpp ${ROOT}/protocol/*.h
-    ${ROOT}/settings/*.cpp ${ROOT}/settings/*.h
-    ${ROOT}/printing/*.cpp ${ROOT}/printing/*.h
-    ${ROOT}/board/*.cpp ${ROOT}/board/*.h
-    ${ROOT}/tests/*.cpp ${ROOT}/tests/*.h
-    ${ROOT}/bench/*.cpp ${ROOT}/bench/*.h)
+include(${ROOT}/cmake/Folders.cmake)
+set(patterns "")
+foreach(folder IN LISTS OMBREL_SOURCE_FOLDERS)
+    list(APPEND patterns ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.h)
+endforeach()
+file(GLOB_RECURSE sources RELATIVE ${ROOT} ${patterns})
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run -Werror ${sources}
     WORKING_DIRECTORY ${ROOT} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

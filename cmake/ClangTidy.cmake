@@ -11,7 +11,8 @@ find_package(Git QUIET)
 if(NOT EXISTS ${BUILD}/compile_commands.json)
     message(FATAL_ERROR "${BUILD}/compile_commands.json is missing: configure the build first")
 endif()
-set(folders "app|board|comms|controls|platform|printing|protocol|settings|tests|bench")
+include(${ROOT}/cmake/Folders.cmake)
+list(JOIN OMBREL_SOURCE_FOLDERS "|" folders)
 
 function(git_out var)
     execute_process(COMMAND ${GIT_EXECUTABLE} ${ARGN} WORKING_DIRECTORY ${ROOT}
@@ -77,7 +78,10 @@ else()
 endif()
 
 cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
-execute_process(COMMAND ${RUN_CLANG_TIDY} -quiet -p ${BUILD} -clang-tidy-binary ${CLANG_TIDY} -j ${cores} ${patterns}
+# The project's own headers, not the generated ones of the build folder.
+set(headers "/(${folders})/[^/]*\\.h$")
+execute_process(COMMAND ${RUN_CLANG_TIDY} -quiet -p ${BUILD} -clang-tidy-binary ${CLANG_TIDY} -j ${cores}
+                        -header-filter ${headers} ${patterns}
                 WORKING_DIRECTORY ${ROOT} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "clang-tidy found problems in the sources listed above")

@@ -111,7 +111,7 @@ void registerCertFontSubstitutes();
 QString certDateText(const QDate &date);
 
 // A field as certificate composition needs it, independent of any window.
-struct TCertPrintField
+struct CertPrintField
 {
     int Kind = 0;
     bool Enabled = false;
@@ -125,4 +125,4 @@ struct TCertPrintField
 
 // All 18 fields of a layout image in kind order. Records that were never set up, cannot be printed
 // or are missing from a short image come as their defaults, so the result is always printable.
-std::array<TCertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout);
+std::array<CertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout);

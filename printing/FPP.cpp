@@ -309,8 +309,8 @@ void TFormPP::ComposeDocument()
 void TFormPP::composePages(const PrintSource &source)
 {
     TPrintPreview &engine = *PrintPreview1;
-    const QPrinter &printer = sharedPrinter();
     if (engine.canPrint()) {
+        const QPrinter &printer = *engine.printer();
         engine.setOrientation(printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape
                                                                                            : poPortrait);
         const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
@@ -345,7 +345,7 @@ void TFormPP::Button1Click()
 {
     setStatus(QString());
     TPrintPreview &engine = *PrintPreview1;
-    const QString file = sharedPrinter().outputFileName();
+    const QString file = engine.printer()->outputFileName();
     const bool overwrites = !file.isEmpty() && engine.PageCount() > 0 && engine.PreviewState() == psIdle &&
                             QFileInfo::exists(file);
     if (overwrites && file != m_confirmedFile && !confirmOverwrite(file)) {
@@ -419,7 +419,7 @@ void TFormPP::reportPrintResult(PrintResult result, int pages)
         m_progress->deleteLater();
         m_progress = nullptr;
     }
-    const QString file = QDir::toNativeSeparators(sharedPrinter().outputFileName());
+    const QString file = QDir::toNativeSeparators(PrintPreview1->printer()->outputFileName());
     QString text;
     switch (result) {
     case prPrinted:

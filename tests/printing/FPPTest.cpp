@@ -13,7 +13,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -211,13 +211,14 @@ TEST_F(FormPPTest, PageKeysAndThePageBoxTurnThePagesTogether)
 
 TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
 {
-    const QByteArray tempDir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(QCoreApplication::applicationFilePath())); // not a folder
     form.PrintPreview1->setUseTempFile(true);
     QString said;
-    answerBox(&said);
-    show(1); // the second certificate needs the store
-    qputenv("TMPDIR", tempDir);
+    {
+        const auto restoreTmp = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
+        qputenv("TMPDIR", QFile::encodeName(QCoreApplication::applicationFilePath())); // not a folder
+        answerBox(&said);
+        show(1); // the second certificate needs the store
+    }
     EXPECT_TRUE(said.startsWith(u"Keine Vorschau: Die Seiten können nicht")) << said.toStdString();
     EXPECT_EQ(form.PrintPreview1->PageCount(), 0);
     form.ComposeDocument();

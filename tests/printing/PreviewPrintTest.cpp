@@ -6,10 +6,8 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <tuple>

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -283,7 +284,7 @@ QByteArray pageBytes(TMetaFileList &store, int index)
 // is reported instead of being dropped.
 TEST(TMetaFileList, KeepsThePagesWhenNoTemporaryFileCanBeMade)
 {
-    const QByteArray savedTmp = qgetenv("TMPDIR");
+    const auto restoreTmp = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
     // A plain file as the temporary folder: nothing can be created in it, not even by root.
     QTemporaryDir dir;
     const QString notAFolder = dir.filePath(QStringLiteral("file"));
@@ -309,7 +310,6 @@ TEST(TMetaFileList, KeepsThePagesWhenNoTemporaryFileCanBeMade)
     }
     preview.EndDocument();
     EXPECT_EQ(preview.PreviewState(), psIdle);
-    qputenv("TMPDIR", savedTmp);
 }
 
 TEST(TMetaFileList, TemporaryFileSwitchKeepsThePagesInOrderAndRemovesTheFile)

@@ -61,16 +61,14 @@ TEST_F(FormPPTest, ZoomTwoHundredScrollsAndWholePageFitsAgain)
     EXPECT_EQ(cbZoom->currentText(), QStringLiteral("200%"));
     EXPECT_EQ(engine.ZoomState(), zsZoomOther);
     EXPECT_EQ(engine.Zoom(), 200);
-    QWidget *bar = child<QWidget>("VertScrollBar"), *sheet = child<QWidget>("Sheet"),
-            *panel = child<QWidget>("InnerPanel");
-    EXPECT_TRUE(bar->isVisible());
-    EXPECT_GT(sheet->width(), panel->width());
+    EXPECT_TRUE(child<QWidget>("VertScrollBar")->isVisible());
+    EXPECT_GT(child<QWidget>("Sheet")->width(), child<QWidget>("InnerPanel")->width());
 
     QTest::keyClick(cbZoom, Qt::Key_Home);
     EXPECT_EQ(engine.ZoomState(), zsZoomToFit);
-    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(child<QWidget>("VertScrollBar")->isVisible());
     EXPECT_FALSE(child<QWidget>("HorzScrollBar")->isVisible());
-    EXPECT_LE(sheet->height(), panel->height());
+    EXPECT_LE(child<QWidget>("Sheet")->height(), child<QWidget>("InnerPanel")->height());
 }
 
 TEST_F(FormPPTest, APageNumberAboveTheCountShowsTheLastPage)

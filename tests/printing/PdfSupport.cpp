@@ -4,9 +4,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-PdfPrinter::PdfPrinter(int dpi, const QString &fileName, QPrinter *given)
-    : m_own(given ? nullptr : std::make_unique<QPrinter>(QPrinter::HighResolution))
-    , m_printer(given ? given : m_own.get())
+PdfPrinter::PdfPrinter(int dpi, const QString &fileName, QPrinter *on)
+    : m_printer(on ? on : &m_own)
     , m_path(fileName.isEmpty() ? QString() : m_dir.filePath(fileName))
 {
     QPrinter &printer = *m_printer;

@@ -1,19 +1,15 @@
 #pragma once
 
+#include <QPrinter>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <memory>
-
-class QPrinter;
 
 // Points a printer of its own, or the one given, at a PDF file (none for an empty name) on upright
 // A4 for one test, and the given one back to no file and upright A4 after it.
 class PdfPrinter
 {
 public:
-    explicit PdfPrinter(int dpi, const QString &fileName = QStringLiteral("out.pdf"),
-                        QPrinter *given = nullptr);
+    explicit PdfPrinter(int dpi, const QString &fileName = QStringLiteral("out.pdf"), QPrinter *on = nullptr);
     ~PdfPrinter();
     PdfPrinter(const PdfPrinter &) = delete;
     PdfPrinter &operator=(const PdfPrinter &) = delete;
@@ -22,7 +18,7 @@ public:
     QPrinter &printer() const { return *m_printer; }
 
 private:
-    std::unique_ptr<QPrinter> m_own;
+    QPrinter m_own{QPrinter::HighResolution};
     QPrinter *m_printer;
     QTemporaryDir m_dir;
     QString m_path;

@@ -40,8 +40,8 @@ void composeTestPage(TPrintPreview &preview, int pages = 1)
 // The paper of the first page in pdftotext's -bbox output, in millimetres; empty when there is none.
 QSizeF firstPageMm(const QString &words)
 {
-    static const QRegularExpression size(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
-    const QRegularExpressionMatch page = size.match(words);
+    const QRegularExpressionMatch page =
+        QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"")).match(words);
     return QSizeF(page.captured(1).toDouble(), page.captured(2).toDouble()) * MmPerPoint;
 }
 

@@ -457,7 +457,6 @@ TEST(TPrintPreview, ZoomStatesSizeAndPlaceTheSheet)
             preview.setZoom(c.zoom);
         compose(preview, 1);
         const QRect sheet = part(preview, "Sheet")->geometry();
-        const QWidget *panel = part(preview, "InnerPanel");
         const auto *h = part<QScrollBar>(preview, "HorzScrollBar"),
                    *v = part<QScrollBar>(preview, "VertScrollBar");
         EXPECT_EQ(!h->isHidden(), c.horizontalBar) << c.state;
@@ -466,9 +465,9 @@ TEST(TPrintPreview, ZoomStatesSizeAndPlaceTheSheet)
             EXPECT_EQ(sheet, c.sheet) << c.state << " " << c.zoom;
         } else if (c.state == zsZoomToWidth) {
             // To the width beside the vertical bar; the bar scrolls the rest of the height.
-            EXPECT_EQ(panel->width(), 400 - v->width());
+            EXPECT_EQ(part(preview, "InnerPanel")->width(), 400 - v->width());
             EXPECT_EQ(sheet.topLeft(), QPoint(6, 6));
-            EXPECT_EQ(sheet.width(), panel->width() - 12);
+            EXPECT_EQ(sheet.width(), part(preview, "InnerPanel")->width() - 12);
             EXPECT_EQ(v->maximum(), sheet.height() - 300 + 12);
         } else {
             // To the height above the horizontal bar, which then goes as the sheet fits the width:
@@ -477,7 +476,7 @@ TEST(TPrintPreview, ZoomStatesSizeAndPlaceTheSheet)
             EXPECT_EQ(sheet.center(), QRect(QPoint(), c.control).center());
         }
         if (c.horizontalBar) {
-            EXPECT_EQ(h->maximum(), sheet.width() - panel->width() + 12);
+            EXPECT_EQ(h->maximum(), sheet.width() - part(preview, "InnerPanel")->width() + 12);
         }
     }
 }

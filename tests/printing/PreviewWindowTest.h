@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-// The preview window over a sample protocol and a complete certificate layout; every composition
-// reads the rows, the range and the listed pages as the test last set them.
+// The preview window over a sample protocol and a full certificate layout, composed from the fields below.
 class PreviewWindowTest : public ::testing::Test
 {
 protected:
@@ -17,13 +16,8 @@ protected:
     {
         completeCertLayout(layout);
         form.setPrintSource([this] {
-            return PrintSource{cells,
-                               QStringLiteral("Stutenprüfung"),
-                               QStringLiteral("08.12.2026   10:15"),
-                               &layout,
-                               from,
-                               to,
-                               listed};
+            const QString date = QStringLiteral("08.12.2026   10:15");
+            return PrintSource{cells, QStringLiteral("Stutenprüfung"), date, &layout, from, to, listed};
         });
         form.resize(700, 900);
     }

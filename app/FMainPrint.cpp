@@ -14,7 +14,7 @@ void TFormMain::setPreviewWindow(TFormPP *form)
     FormPP = form;
     // Read at every composition, so the preview always shows the protocol as it stands.
     FormPP->setPrintSource([this] {
-        TPrintSource source;
+        PrintSource source;
         source.table = shownTable();
         source.protocolName = m_protocolName;
         source.dateCaption = PanelDate->text();
@@ -54,7 +54,7 @@ void TFormMain::sbGramotyClick(int tag)
 
 void TFormMain::Drucker1Click()
 {
-    TPrinterSetupDialog dialog(sharedPrinter(), this);
+    PrinterSetupDialog dialog(sharedPrinter(), this);
     if (execPrinterSetup)
         execPrinterSetup(dialog);
     else

@@ -69,11 +69,11 @@ void BM_RecordPages(benchmark::State &state)
     for (auto _ : state) {
         TPrintPreview preview;
         setUp(preview, useTempFile);
-        TPagePicture::ResetPeakAlive();
+        PagePicture::resetPeakAlive();
         const double rssBefore = residentMegabytes();
         composeDocument(preview);
         rssGrowth = qMax(rssGrowth, residentMegabytes() - rssBefore);
-        peak = qMax(peak, TPagePicture::PeakAlive()); // every page picture of the process
+        peak = qMax(peak, PagePicture::peakAlive()); // every page picture of the process
         if (preview.PageCount() != Pages)
             state.SkipWithError("pages lost");
     }
@@ -90,18 +90,19 @@ void BM_ShowPage(benchmark::State &state)
     TPrintPreview preview;
     setUp(preview, useTempFile);
     composeDocument(preview);
-    QImage image(preview.Sheet()->size(), QImage::Format_RGB32);
+    QWidget *sheet = preview.findChild<QWidget *>(QStringLiteral("Sheet"));
+    QImage image(sheet->size(), QImage::Format_RGB32);
     QRandomGenerator random(7);
-    TPagePicture::ResetPeakAlive();
+    PagePicture::resetPeakAlive();
     bool last = false;
     for (auto _ : state) {
         // Page 1,000 and a page at random by turns, so every show reads a page back.
         last = !last;
         preview.setCurrentPage(last ? Pages : 1 + int(random.bounded(Pages - 1)));
-        preview.Sheet()->render(&image);
+        sheet->render(&image);
         benchmark::DoNotOptimize(image.constBits());
     }
-    const int peak = TPagePicture::PeakAlive();
+    const int peak = PagePicture::peakAlive();
     if (peak > 2)
         state.SkipWithError("more than two page pictures alive");
     state.counters["pictures_peak"] = peak;

@@ -202,14 +202,14 @@ QString certDateText(const QDate &date)
     return shortDateText(date);
 }
 
-std::array<TCertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout)
+std::array<CertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout)
 {
-    std::array<TCertPrintField, CertFieldCount> fields;
+    std::array<CertPrintField, CertFieldCount> fields;
     for (int kind = 0; kind < CertFieldCount; ++kind) {
         TCertField field = certField(layout, kind);
         if (!isUsableCertField(field))
             field = defaultCertField(kind);
-        TCertPrintField &out = fields[std::size_t(kind)];
+        CertPrintField &out = fields[std::size_t(kind)];
         out.Kind = kind;
         out.Enabled = field.Enabled;
         out.Left = field.Left;

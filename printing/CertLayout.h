@@ -19,7 +19,7 @@ inline constexpr int CertTextMax = 255; // bytes of Text and FontName after thei
 
 // The field kinds in the order of the editor's field box. Kinds 0-7 get their text when printing,
 // kinds 8-17 are free lines that print their own Text.
-enum TCertKind {
+enum CertKind {
     ckPlatz,
     ckMannschaft,
     ckLand,
@@ -32,14 +32,14 @@ enum TCertKind {
     ckLastLine = CertFieldCount - 1
 };
 
-enum TCertAlign {
+enum CertAlign {
     caLeft,   // "Links": Left is the left end of the text
     caCenter, // "Zentriert"
     caRight   // "Rechts"
 };
 
 // FontStyle bits.
-enum TFontStyle {
+enum CertFontStyle {
     fsBold = 1,
     fsItalic = 2,
     fsUnderline = 4,
@@ -111,7 +111,7 @@ void registerCertFontSubstitutes();
 QString certDateText(const QDate &date);
 
 // A field as certificate composition needs it, independent of any window.
-struct TCertPrintField
+struct CertPrintField
 {
     int Kind = 0;
     bool Enabled = false;
@@ -125,4 +125,4 @@ struct TCertPrintField
 
 // All 18 fields of a layout image in kind order. Records that were never set up, cannot be printed
 // or are missing from a short image come as their defaults, so the result is always printable.
-std::array<TCertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout);
+std::array<CertPrintField, CertFieldCount> certPrintFields(const QByteArray &layout);

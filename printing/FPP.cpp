@@ -186,7 +186,7 @@ TFormPP::TFormPP(QWidget *parent)
     lbStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lbStatus->setGeometry(445, 1, 0, 27); // room for two lines
 
-    PrintPreview1 = new TPrintPreview(this);
+    PrintPreview1 = new TPrintPreview(&sharedPrinter(), this);
     PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
     PrintPreview1->setFrameShape(QFrame::NoFrame);
     QFont engineFont(QStringLiteral("Arial"));
@@ -279,7 +279,7 @@ void TFormPP::ComposeDocument()
     setStatus(QString()); // it spoke of the pages before
     QString failure;
     try {
-        composePages(m_source ? m_source() : TPrintSource());
+        composePages(m_source ? m_source() : PrintSource());
     } catch (const EPageStoreFailed &) {
         failure = QStringLiteral("Die Seiten können nicht zwischengespeichert werden.");
         if (engine.UseTempFile())
@@ -306,11 +306,11 @@ void TFormPP::ComposeDocument()
     }
 }
 
-void TFormPP::composePages(const TPrintSource &source)
+void TFormPP::composePages(const PrintSource &source)
 {
     TPrintPreview &engine = *PrintPreview1;
-    const QPrinter &printer = sharedPrinter();
-    if (TPrintPreview::PrinterInstalled()) {
+    if (engine.canPrint()) {
+        const QPrinter &printer = *engine.printer();
         engine.setOrientation(printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape
                                                                                            : poPortrait);
         const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
@@ -329,7 +329,7 @@ void TFormPP::composePages(const TPrintSource &source)
         return;
     if (documentMode() == 0) {
         ListedPagesSink sink(engine, source.pages);
-        TProtocolComposer composer(sink, r, screenDpi());
+        ProtocolComposer composer(sink, r, screenDpi());
         composer.ComposeProtocol({source.table, source.protocolName, source.dateCaption});
     } else if (source.certLayout) {
         EngineSink sink(engine);
@@ -345,7 +345,7 @@ void TFormPP::Button1Click()
 {
     setStatus(QString());
     TPrintPreview &engine = *PrintPreview1;
-    const QString file = sharedPrinter().outputFileName();
+    const QString file = engine.printer()->outputFileName();
     const bool overwrites = !file.isEmpty() && engine.PageCount() > 0 && engine.PreviewState() == psIdle &&
                             QFileInfo::exists(file);
     if (overwrites && file != m_confirmedFile && !confirmOverwrite(file)) {
@@ -355,7 +355,7 @@ void TFormPP::Button1Click()
     }
     m_confirmedFile.clear(); // once written, the file is asked about again
     const int pages = engine.PageCount();
-    const TPrintResult result = engine.PrintAll();
+    const PrintResult result = engine.PrintAll();
     reportPrintResult(result, pages);
 }
 
@@ -407,19 +407,19 @@ void TFormPP::showPrintProgress(int page, int count)
         m_progress->setWindowTitle(QStringLiteral("Drucken"));
         m_progress->setWindowModality(Qt::WindowModal);
         m_progress->setMinimumDuration(0);
-        connect(m_progress, &QProgressDialog::canceled, PrintPreview1, &TPrintPreview::AbortPrint);
+        connect(m_progress, &QProgressDialog::canceled, PrintPreview1, &TPrintPreview::abortPrint);
     }
     m_progress->setMaximum(count);
     m_progress->setValue(page);
 }
 
-void TFormPP::reportPrintResult(TPrintResult result, int pages)
+void TFormPP::reportPrintResult(PrintResult result, int pages)
 {
     if (m_progress) {
         m_progress->deleteLater();
         m_progress = nullptr;
     }
-    const QString file = QDir::toNativeSeparators(sharedPrinter().outputFileName());
+    const QString file = QDir::toNativeSeparators(PrintPreview1->printer()->outputFileName());
     QString text;
     switch (result) {
     case prPrinted:

@@ -20,7 +20,7 @@ class QSpinBox;
 // holds it now, its name, the date panel's caption, the certificate layout (whose data fields
 // keep the last certificate's texts), the print dialog's range of entries and the pages it listed
 // (certificates: entries; protocol: pages; empty for all).
-struct TPrintSource
+struct PrintSource
 {
     ProtocolFormat::Table table; // row 0 the captions
     QString protocolName;
@@ -43,7 +43,7 @@ public:
     // Protocol pages (0) or certificates (any other value).
     void setDocumentMode(int mode);
     int documentMode() const;
-    void setPrintSource(std::function<TPrintSource()> source) { m_source = std::move(source); }
+    void setPrintSource(std::function<PrintSource()> source) { m_source = std::move(source); }
 
     // Composes the chosen document from scratch into the preview's pages. A page that cannot be
     // made ends the composition with a message; the preview is then empty.
@@ -66,9 +66,9 @@ private:
     void sePageChange(int value);
     void cbOriChange(int index);
     void cbPapirChange(int index);
-    void composePages(const TPrintSource &source);
+    void composePages(const PrintSource &source);
     void showPrintProgress(int page, int count);
-    void reportPrintResult(TPrintResult result, int pages);
+    void reportPrintResult(PrintResult result, int pages);
     bool confirmOverwrite(const QString &file);
     void setStatus(const QString &text);
     void placeStatus();
@@ -82,7 +82,7 @@ private:
     QComboBox *cbPapir = nullptr;
     QLabel *lbStatus = nullptr;
     QProgressDialog *m_progress = nullptr;
-    std::function<TPrintSource()> m_source;
+    std::function<PrintSource()> m_source;
     QString m_statusText;
     QString m_confirmedFile;
 };

@@ -36,7 +36,7 @@ int canvasFontPixels(int size, qreal screenDpi)
     return qMax(1, qRound(size * screenDpi / 72.0));
 }
 
-TProtocolComposer::TProtocolComposer(PageSink &sink, const QRect &marginRect, qreal screenDpi)
+ProtocolComposer::ProtocolComposer(PageSink &sink, const QRect &marginRect, qreal screenDpi)
     : m_sink(sink)
     , m_r(marginRect)
     , m_screenDpi(screenDpi)
@@ -44,7 +44,7 @@ TProtocolComposer::TProtocolComposer(PageSink &sink, const QRect &marginRect, qr
     registerCertFontSubstitutes();
 }
 
-void TProtocolComposer::setFont(const QString &name, int size, bool bold)
+void ProtocolComposer::setFont(const QString &name, int size, bool bold)
 {
     QFont font(name);
     font.setPixelSize(canvasFontPixels(size, m_screenDpi));
@@ -54,24 +54,24 @@ void TProtocolComposer::setFont(const QString &name, int size, bool bold)
     m_sink.canvas().setFont(font);
 }
 
-int TProtocolComposer::textWidth(const QString &text) const
+int ProtocolComposer::textWidth(const QString &text) const
 {
     return qRound(QFontMetricsF(m_sink.canvas().font()).horizontalAdvance(text));
 }
 
-int TProtocolComposer::textHeight() const
+int ProtocolComposer::textHeight() const
 {
     return qRound(QFontMetricsF(m_sink.canvas().font()).height());
 }
 
 // Text is placed by its top-left corner, on a transparent background.
-void TProtocolComposer::drawText(int x, int y, const QString &text)
+void ProtocolComposer::drawText(int x, int y, const QString &text)
 {
     QPainter &canvas = m_sink.canvas();
     canvas.drawText(QPointF(x, y + QFontMetricsF(canvas.font()).ascent()), text);
 }
 
-void TProtocolComposer::MeasureColumns()
+void ProtocolComposer::MeasureColumns()
 {
     ColumnX.fill(0);
     ColumnX[0] = m_r.left();
@@ -85,7 +85,7 @@ void TProtocolComposer::MeasureColumns()
 }
 
 // A horse prints after a blank; the column is measured with it, so the name stays inside.
-QString TProtocolComposer::columnText(int col, int row) const
+QString ProtocolComposer::columnText(int col, int row) const
 {
     QString text = m_data->table.value(row).value(col);
     if (row > 0 && col == Results::ColHorse)
@@ -93,7 +93,7 @@ QString TProtocolComposer::columnText(int col, int row) const
     return text;
 }
 
-void TProtocolComposer::drawColumn(int col, int row, int y)
+void ProtocolComposer::drawColumn(int col, int row, int y)
 {
     const QString text = columnText(col, row);
     const int x =
@@ -101,7 +101,7 @@ void TProtocolComposer::drawColumn(int col, int row, int y)
     drawText(x, y, text);
 }
 
-void TProtocolComposer::DrawProtocolPageFrame()
+void ProtocolComposer::DrawProtocolPageFrame()
 {
     QPainter &canvas = m_sink.canvas();
     canvas.setBrush(Qt::NoBrush);
@@ -136,7 +136,7 @@ void TProtocolComposer::DrawProtocolPageFrame()
     m_y = m_frameTop + h;
 }
 
-void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
+void ProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
 {
     m_data = &data;
     const ProtocolFormat::Table &cells = data.table;
@@ -188,7 +188,7 @@ void TProtocolComposer::ComposeProtocol(const ProtocolPrintData &data)
 }
 
 // A table wider than the page at every size: one page that says so, rather than none.
-void TProtocolComposer::composeUnfitting()
+void ProtocolComposer::composeUnfitting()
 {
     setFont(QStringLiteral("Times New Roman"), 24, true);
     drawText(m_r.left(), m_r.top(), m_data->protocolName);
@@ -224,7 +224,7 @@ void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePr
                          qreal screenDpi)
 {
     // A record that cannot be printed as stored prints as its default.
-    const std::array<TCertPrintField, CertFieldCount> fields = certPrintFields(layout);
+    const std::array<CertPrintField, CertFieldCount> fields = certPrintFields(layout);
     bool firstPage = true;
     for (int row = data.fromRow; row <= data.toRow; ++row) {
         if (!data.rows.isEmpty() && !data.rows.contains(row))
@@ -233,7 +233,7 @@ void ComposeCertificates(PageSink &sink, QByteArray &layout, const CertificatePr
             sink.newPage();
         QPainter &canvas = sink.canvas();
         canvas.setBrush(Qt::NoBrush);
-        for (const TCertPrintField &field : fields) {
+        for (const CertPrintField &field : fields) {
             if (!field.Enabled)
                 continue;
             const QString text = certificateText(field.Kind, data, row, field.Text);

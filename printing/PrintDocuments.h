@@ -38,10 +38,10 @@ struct ProtocolPrintData
 
 // Composes the protocol table onto as many pages as it needs. Each page has the date line, the
 // title, a frame with column lines, the captions and "Seite: n"; the last carries the totals.
-class TProtocolComposer
+class ProtocolComposer
 {
 public:
-    TProtocolComposer(PageSink &sink, const QRect &marginRect, qreal screenDpi);
+    ProtocolComposer(PageSink &sink, const QRect &marginRect, qreal screenDpi);
 
     // Composes from the first page on; the sink's current page is page 1.
     void ComposeProtocol(const ProtocolPrintData &data);

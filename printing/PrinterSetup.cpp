@@ -22,7 +22,7 @@ const QPageSize::PageSizeId Papers[] = {QPageSize::A4, QPageSize::A3, QPageSize:
 
 } // namespace
 
-TPrinterSetupDialog::TPrinterSetupDialog(QPrinter &printer, QWidget *parent)
+PrinterSetupDialog::PrinterSetupDialog(QPrinter &printer, QWidget *parent)
     : QDialog(parent)
     , m_printer(printer)
 {
@@ -57,12 +57,12 @@ TPrinterSetupDialog::TPrinterSetupDialog(QPrinter &printer, QWidget *parent)
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(cbPrinter, &QComboBox::currentIndexChanged, this, &TPrinterSetupDialog::updateFileRow);
-    connect(this, &QDialog::accepted, this, &TPrinterSetupDialog::applyToPrinter);
+    connect(cbPrinter, &QComboBox::currentIndexChanged, this, &PrinterSetupDialog::updateFileRow);
+    connect(this, &QDialog::accepted, this, &PrinterSetupDialog::applyToPrinter);
     readPrinter();
 }
 
-void TPrinterSetupDialog::readPrinter()
+void PrinterSetupDialog::readPrinter()
 {
     cbPrinter->clear();
     cbPrinter->addItems(QPrinterInfo::availablePrinterNames());
@@ -83,12 +83,12 @@ void TPrinterSetupDialog::readPrinter()
     updateFileRow();
 }
 
-void TPrinterSetupDialog::updateFileRow()
+void PrinterSetupDialog::updateFileRow()
 {
     edFile->setEnabled(cbPrinter->currentText() == PdfEntry);
 }
 
-void TPrinterSetupDialog::applyToPrinter()
+void PrinterSetupDialog::applyToPrinter()
 {
     if (cbPrinter->currentText() == PdfEntry) {
         m_printer.setOutputFormat(QPrinter::PdfFormat);

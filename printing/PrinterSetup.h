@@ -9,12 +9,12 @@ class QRadioButton;
 
 // The printer set-up: which printer (or a PDF file), the paper and the orientation of the shared
 // printer. The system's page set-up dialog alone offers no choice of printer here.
-class TPrinterSetupDialog : public QDialog
+class PrinterSetupDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TPrinterSetupDialog(QPrinter &printer, QWidget *parent = nullptr);
+    explicit PrinterSetupDialog(QPrinter &printer, QWidget *parent = nullptr);
 
     // Takes the printer's current choices into the controls.
     void readPrinter();

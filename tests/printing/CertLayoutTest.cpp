@@ -182,7 +182,7 @@ TEST(CertLayout, PrintFieldsCarryEverythingComposingNeeds)
     completeCertLayout(layout);
     setCertField(layout, 12, sampleField());
     const auto fields = certPrintFields(layout);
-    const TCertPrintField &line = fields[12];
+    const CertPrintField &line = fields[12];
     EXPECT_EQ(line.Kind, 12);
     EXPECT_TRUE(line.Enabled);
     EXPECT_EQ(line.Left, -5);

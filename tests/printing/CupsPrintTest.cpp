@@ -1,12 +1,10 @@
 // "Drucken" in the preview window through a real print system: a private CUPS scheduler with a
 // PDF queue, the shared printer pointed at that queue by name, the job files read back.
 #include "platform/SharedPrinter.h"
-#include "printing/CertLayout.h"
-#include "printing/FPP.h"
 #include "printing/PrintDialog.h"
 #include "tests/printing/PdfSupport.h"
+#include "tests/printing/PreviewWindowTest.h"
 #include "tests/printing/PrivateCups.h"
-#include "tests/support/SampleProtocol.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +13,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +25,7 @@ QString pageWords(const QString &words, int page)
     return page < pages.size() ? pages[page] : QString();
 }
 
-class CupsPrintTest : public ::testing::Test
+class CupsPrintTest : public PreviewWindowTest
 {
 protected:
     // Before the first form exists, so that the shared printer starts out, as in a program started
@@ -49,16 +46,7 @@ protected:
         printer.setOutputFileName(QString());
         printer.setOutputFormat(QPrinter::NativeFormat);
         usePrinter(PrivateCups::QueueName);
-
-        completeCertLayout(layout);
-        form.setPrintSource([this] {
-            TPrintSource source{
-                cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
-                to};
-            source.pages = listed;
-            return source;
-        });
-        form.resize(700, 900);
+        PreviewWindowTest::SetUp();
     }
 
     static void usePrinter(const char *queue)
@@ -71,10 +59,7 @@ protected:
     // Shows the document in the preview, presses "Drucken" and returns the one job's file.
     QString printThroughQueue(int mode)
     {
-        form.setDocumentMode(mode);
-        form.show();
-        if (!QTest::qWaitForWindowExposed(&form))
-            return QString();
+        show(mode);
         const qsizetype jobsBefore = PrivateCups::instance()->jobFiles().size();
         QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         status = form.findChild<QLabel *>(QStringLiteral("lbStatus"))->text();
@@ -85,12 +70,7 @@ protected:
         return jobs.size() == jobsBefore + 1 ? jobs.last() : QString();
     }
 
-    ProtocolFormat::Table cells = sampleProtocol(3);
-    QByteArray layout = QByteArray(CertLayoutSize, '\0');
-    int from = 1, to = 3;
-    QPageRanges listed;
     QString status;
-    TFormPP form;
 };
 
 } // namespace

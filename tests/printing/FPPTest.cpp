@@ -1,10 +1,7 @@
-#include "printing/FPP.h"
-
 #include "platform/SharedPrinter.h"
-#include "printing/CertLayout.h"
 #include "printing/PrintDialog.h"
 #include "tests/printing/PdfSupport.h"
-#include "tests/support/SampleProtocol.h"
+#include "tests/printing/PreviewWindowTest.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,34 +13,17 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScopeGuard>
 #include <QSpinBox>
-#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class FormPPTest : public ::testing::Test
+class FormPPTest : public PreviewWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        completeCertLayout(layout);
-        form.setPrintSource([this] {
-            return TPrintSource{
-                cells, QStringLiteral("Stutenprüfung"), QStringLiteral("08.12.2026   10:15"), &layout, from,
-                to};
-        });
-        form.resize(700, 900);
-    }
-
-    template <typename T> T *child(const char *name)
-    {
-        return form.findChild<T *>(QString::fromLatin1(name));
-    }
-
     // Answers the message box that the next step opens with the button of that text (or closes it),
     // keeping what it said.
     void answerBox(QString *said, const char *button = "")
@@ -58,18 +38,6 @@ protected:
             }
         });
     }
-
-    void show(int mode)
-    {
-        form.setDocumentMode(mode);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    }
-
-    ProtocolFormat::Table cells = sampleProtocol(3);
-    QByteArray layout = QByteArray(CertLayoutSize, '\0');
-    int from = 1, to = 3;
-    TFormPP form;
 };
 
 } // namespace
@@ -93,14 +61,14 @@ TEST_F(FormPPTest, ZoomTwoHundredScrollsAndWholePageFitsAgain)
     EXPECT_EQ(cbZoom->currentText(), QStringLiteral("200%"));
     EXPECT_EQ(engine.ZoomState(), zsZoomOther);
     EXPECT_EQ(engine.Zoom(), 200);
-    EXPECT_TRUE(engine.VertScrollBar()->isVisible());
-    EXPECT_GT(engine.Sheet()->width(), engine.InnerPanel()->width());
+    EXPECT_TRUE(child<QWidget>("VertScrollBar")->isVisible());
+    EXPECT_GT(child<QWidget>("Sheet")->width(), child<QWidget>("InnerPanel")->width());
 
     QTest::keyClick(cbZoom, Qt::Key_Home);
     EXPECT_EQ(engine.ZoomState(), zsZoomToFit);
-    EXPECT_FALSE(engine.VertScrollBar()->isVisible());
-    EXPECT_FALSE(engine.HorzScrollBar()->isVisible());
-    EXPECT_LE(engine.Sheet()->height(), engine.InnerPanel()->height());
+    EXPECT_FALSE(child<QWidget>("VertScrollBar")->isVisible());
+    EXPECT_FALSE(child<QWidget>("HorzScrollBar")->isVisible());
+    EXPECT_LE(child<QWidget>("Sheet")->height(), child<QWidget>("InnerPanel")->height());
 }
 
 TEST_F(FormPPTest, APageNumberAboveTheCountShowsTheLastPage)
@@ -134,28 +102,19 @@ TEST_F(FormPPTest, QuerRecomposesInLandscape)
 TEST_F(FormPPTest, DruckenThatPrintsNothingSaysWhy)
 {
     show(0);
-    struct Case
-    {
-        QString outputFile;
-        const char16_t *status;
-    };
-    const Case cases[] = {
-        {QString(), u"Kein Drucker eingerichtet"},
-        {QStringLiteral("/nonexistent-folder/out.pdf"), u"Drucken fehlgeschlagen"},
-    };
-    for (const Case &c : cases) {
-        sharedPrinter().setOutputFormat(QPrinter::PdfFormat);
-        sharedPrinter().setOutputFileName(c.outputFile);
+    const std::pair<const char *, const char16_t *> cases[] = {
+        {"", u"Kein Drucker eingerichtet"}, {"missing/out.pdf", u"Drucken fehlgeschlagen"}};
+    for (const auto &[file, status] : cases) {
+        PdfPrinter pdf(300, QString::fromLatin1(file), &sharedPrinter());
         QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
-        EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(c.status)) << c.outputFile.toStdString();
+        EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(status)) << file;
     }
-    sharedPrinter().setOutputFileName(QString());
 }
 
 TEST_F(FormPPTest, PrintsTheProtocolToAPdfFile)
 {
     cells = sampleProtocol(60);
-    PdfPrinter pdf(300);
+    PdfPrinter pdf(300, QStringLiteral("out.pdf"), &sharedPrinter());
     show(0);
     QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf.path())) << child<QLabel>("lbStatus")->text().toStdString();
@@ -179,7 +138,7 @@ TEST_F(FormPPTest, PrintsCertificatesWithTheNamesAtTheirMillimetres)
     name.Align = caLeft;
     setCertField(layout, ckMannschaft, name);
 
-    PdfPrinter pdf(1200);
+    PdfPrinter pdf(1200, QStringLiteral("out.pdf"), &sharedPrinter());
     show(1);
     QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf.path()));
@@ -198,7 +157,7 @@ TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
     cells = sampleProtocol(10);
     from = 1;
     to = 10;
-    PdfPrinter pdf(300);
+    PdfPrinter pdf(300, QStringLiteral("out.pdf"), &sharedPrinter());
     show(1);
     bool sawProgress = false;
     QObject::connect(form.PrintPreview1, &TPrintPreview::pagePrinted, &form, [&](int done, int count) {
@@ -220,7 +179,7 @@ TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
 
 TEST_F(FormPPTest, TheStatusLineStaysInsideTheWindowUntilTheNextComposition)
 {
-    PdfPrinter pdf(300, QString(120, u'x') + QStringLiteral(".pdf"));
+    PdfPrinter pdf(300, QString(120, u'x') + QStringLiteral(".pdf"), &sharedPrinter());
     show(0);
     QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
     auto *status = child<QLabel>("lbStatus");
@@ -250,13 +209,14 @@ TEST_F(FormPPTest, PageKeysAndThePageBoxTurnThePagesTogether)
 
 TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
 {
-    const QByteArray tempDir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(QCoreApplication::applicationFilePath())); // not a folder
     form.PrintPreview1->setUseTempFile(true);
     QString said;
-    answerBox(&said);
-    show(1); // the second certificate needs the store
-    qputenv("TMPDIR", tempDir);
+    {
+        const auto restoreTmp = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
+        qputenv("TMPDIR", QFile::encodeName(QCoreApplication::applicationFilePath())); // not a folder
+        answerBox(&said);
+        show(1); // the second certificate needs the store
+    }
     EXPECT_TRUE(said.startsWith(u"Keine Vorschau: Die Seiten können nicht")) << said.toStdString();
     EXPECT_EQ(form.PrintPreview1->PageCount(), 0);
     form.ComposeDocument();
@@ -275,7 +235,7 @@ TEST_F(FormPPTest, EachDocumentHasItsOwnPdfFileAndAFileIsOnlyOverwrittenWhenAske
     }
     EXPECT_EQ(proposed.join(u' '), QStringLiteral("/Listen/A-Protokoll.pdf /Listen/A-Urkunden.pdf"));
 
-    PdfPrinter pdf(300);
+    PdfPrinter pdf(300, QStringLiteral("out.pdf"), &sharedPrinter());
     show(1);
     // Each case: whether the print dialog confirmed the file, the answer, whether asked and written.
     const std::tuple<bool, const char *, bool, bool> cases[] = {

@@ -1,26 +1,27 @@
 #include "tests/printing/PdfSupport.h"
 
-#include "platform/SharedPrinter.h"
-
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 
-PdfPrinter::PdfPrinter(int dpi, const QString &fileName)
-    : m_path(m_dir.filePath(fileName))
+PdfPrinter::PdfPrinter(int dpi, const QString &fileName, QPrinter *on)
+    : m_printer(on ? on : &m_own)
+    , m_path(fileName.isEmpty() ? QString() : m_dir.filePath(fileName))
 {
-    QPrinter &printer = sharedPrinter();
+    QPrinter &printer = *m_printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_path);
     printer.setResolution(dpi);
     // Whatever an earlier test chose, each starts on upright A4.
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
+    // No margins of Qt's own, as on the program's printer.
+    printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
 }
 
 PdfPrinter::~PdfPrinter()
 {
-    QPrinter &printer = sharedPrinter();
+    QPrinter &printer = *m_printer;
     printer.setOutputFileName(QString());
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);

@@ -1,21 +1,25 @@
 #pragma once
 
+#include <QPrinter>
 #include <QString>
 #include <QTemporaryDir>
 
-// Points the shared printer at a PDF file on upright A4 for one test, and back to no file and
-// upright A4 after it.
+// Points a printer of its own, or the one given, at a PDF file (none for an empty name) on upright
+// A4 for one test, and the given one back to no file and upright A4 after it.
 class PdfPrinter
 {
 public:
-    explicit PdfPrinter(int dpi, const QString &fileName = QStringLiteral("out.pdf"));
+    explicit PdfPrinter(int dpi, const QString &fileName = QStringLiteral("out.pdf"), QPrinter *on = nullptr);
     ~PdfPrinter();
     PdfPrinter(const PdfPrinter &) = delete;
     PdfPrinter &operator=(const PdfPrinter &) = delete;
 
     QString path() const { return m_path; }
+    QPrinter &printer() const { return *m_printer; }
 
 private:
+    QPrinter m_own{QPrinter::HighResolution};
+    QPrinter *m_printer;
     QTemporaryDir m_dir;
     QString m_path;
 };

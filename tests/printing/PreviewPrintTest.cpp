@@ -1,16 +1,16 @@
 #include "printing/Preview.h"
 
-#include "platform/SharedPrinter.h"
 #include "tests/printing/PdfSupport.h"
 
 #include <QFile>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTimer>
+
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -37,13 +37,21 @@ void composeTestPage(TPrintPreview &preview, int pages = 1)
     preview.EndDocument();
 }
 
+// The paper of the first page in pdftotext's -bbox output, in millimetres; empty when there is none.
+QSizeF firstPageMm(const QString &words)
+{
+    const QRegularExpressionMatch page =
+        QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"")).match(words);
+    return QSizeF(page.captured(1).toDouble(), page.captured(2).toDouble()) * MmPerPoint;
+}
+
 } // namespace
 
 TEST(TPrintPreview, PrintsTextAtItsPlaceOnThePaperAtEveryResolution)
 {
     for (const int dpi : {300, 1200}) {
         PdfPrinter pdf(dpi);
-        TPrintPreview preview;
+        TPrintPreview preview(&pdf.printer());
         composeTestPage(preview);
         EXPECT_EQ(preview.DeviceDpiX(), dpi);
         EXPECT_EQ(preview.PrintAll(), prPrinted) << dpi;
@@ -65,7 +73,7 @@ TEST(TPrintPreview, PrintsTextAtItsPlaceOnThePaperAtEveryResolution)
 TEST(TPrintPreview, PrintsOnlyTheRangeAskedForInOrder)
 {
     PdfPrinter pdf(300);
-    TPrintPreview preview;
+    TPrintPreview preview(&pdf.printer());
     composeTestPage(preview, 5);
     EXPECT_EQ(preview.PrintRange(0, 3), prPrinted); // from is raised to 1
     QString words = pdfWords(pdf.path());
@@ -79,24 +87,26 @@ TEST(TPrintPreview, PrintsOnlyTheRangeAskedForInOrder)
     EXPECT_TRUE(words.contains(QStringLiteral("Seite5")));
 }
 
-TEST(TPrintPreview, PrintsNothingWithoutPagesOrInReverse)
+TEST(TPrintPreview, PrintsNothingWithoutPagesInReverseOrWithoutAPrinter)
 {
     PdfPrinter pdf(300);
-    TPrintPreview preview;
+    TPrintPreview preview(&pdf.printer());
     EXPECT_EQ(preview.PrintAll(), prNothingToPrint);
     composeTestPage(preview, 2);
     EXPECT_EQ(preview.PrintRange(2, 1), prNothingToPrint);
     EXPECT_FALSE(QFile::exists(pdf.path())); // no job was started
+    preview.setPrinter(nullptr);
+    EXPECT_EQ(preview.PrintAll(), prNoPrinter);
 }
 
 // Pages discarded under a running job would print garbage or crash: the job keeps its pages.
 TEST(TPrintPreview, RefusesToDiscardThePagesWhileTheyPrint)
 {
     PdfPrinter pdf(300);
-    TPrintPreview preview;
+    TPrintPreview preview(&pdf.printer());
     composeTestPage(preview, 3);
     bool cleared = true, begun = true;
-    TPrintResult nested = prPrinted;
+    PrintResult nested = prPrinted;
     QPainter *canvas = nullptr;
     int pagesDuringJob = 0;
     QTimer::singleShot(0, &preview, [&] {
@@ -119,49 +129,49 @@ TEST(TPrintPreview, RefusesToDiscardThePagesWhileTheyPrint)
     EXPECT_EQ(preview.PageCount(), 0);
 }
 
-TEST(TPrintPreview, ReportsAnAbortedOrFailedJobAndLeavesNoFile)
+// A job cancelled while it runs, or refused by the printer, is discarded; each outcome is a signal.
+TEST(PrintJob, SignalsItsOutcomeAndLeavesNoFileUnlessPrinted)
 {
-    {
-        PdfPrinter pdf(300);
-        TPrintPreview preview;
-        composeTestPage(preview, 3);
-        QTimer::singleShot(0, &preview, [&] { preview.AbortPrint(); });
-        EXPECT_EQ(preview.PrintAll(), prAborted);
-        EXPECT_EQ(preview.PreviewState(), psIdle);
-        EXPECT_FALSE(QFile::exists(pdf.path()));
-        EXPECT_EQ(preview.PrintAll(), prPrinted); // the next job runs normally
+    PagePicture page;
+    page.paperSizeMm = QSizeF(210, 297);
+    QPainter(&page).drawRect(100, 100, 100, 50);
+    TMetaFileList store;
+    for (int n = 1; n <= 3; ++n)
+        store.AddPage(page);
+    // The file, whether the job is cancelled while it runs, and what comes of it.
+    const std::tuple<const char *, bool, PrintResult> cases[] = {
+        {"out.pdf", true, prAborted}, {"out.pdf", false, prPrinted}, {"missing/out.pdf", false, prFailed}};
+    for (const auto &[file, cancel, result] : cases) {
+        PdfPrinter pdf(300, QString::fromLatin1(file));
+        PrintJob job(pdf.printer(), store);
+        QObject::connect(&job, &PrintJob::progress, &job,
+                         [&job, cancel = cancel] { cancel ? job.cancel() : void(); });
+        QSignalSpy printed(&job, &PrintJob::printed), aborted(&job, &PrintJob::aborted),
+            failed(&job, &PrintJob::failed);
+        EXPECT_EQ(job.start(1, 3), result) << file;
+        EXPECT_EQ(printed.count() + aborted.count() + failed.count(), 1);
+        EXPECT_EQ((result == prPrinted   ? printed
+                   : result == prAborted ? aborted
+                                         : failed)
+                      .count(),
+                  1)
+            << file;
+        EXPECT_EQ(QFile::exists(pdf.path()), result == prPrinted) << file;
     }
-    {
-        PdfPrinter pdf(300, QStringLiteral("missing/out.pdf"));
-        TPrintPreview preview;
-        composeTestPage(preview);
-        EXPECT_EQ(preview.PrintAll(), prFailed);
-        EXPECT_EQ(preview.PreviewState(), psIdle);
-    }
-}
-
-TEST(TPrintPreview, PrintsNothingWithoutAPrinter)
-{
-    if (TPrintPreview::PrinterInstalled())
-        GTEST_SKIP() << "this machine has a printer";
-    TPrintPreview preview;
-    composeTestPage(preview);
-    EXPECT_EQ(preview.PrintAll(), prNoPrinter);
-    EXPECT_EQ(preview.PreviewState(), psIdle);
 }
 
 // A user-defined paper goes to the printer upright with the orientation apart.
 TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
 {
     PdfPrinter pdf(300);
-    TPrintPreview preview;
+    TPrintPreview preview(&pdf.printer());
     preview.setUnits(mmLoMetric);
     preview.setPaperWidth(1000);
     preview.setPaperHeight(1500);
     preview.setOrientation(poLandscape);
     ASSERT_EQ(preview.PaperType(), pCustom);
     ASSERT_EQ(QSize(preview.PaperWidth(), preview.PaperHeight()), QSize(1500, 1000));
-    EXPECT_EQ(sharedPrinter().pageLayout().orientation(), QPageLayout::Landscape); // for later jobs
+    EXPECT_EQ(pdf.printer().pageLayout().orientation(), QPageLayout::Landscape); // for later jobs
     ASSERT_TRUE(preview.BeginDocument());
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(40);
@@ -171,11 +181,8 @@ TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
     ASSERT_EQ(preview.PrintAll(), prPrinted);
 
     const QString words = pdfWords(pdf.path());
-    const QRegularExpression pageSize(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
-    const QRegularExpressionMatch page = pageSize.match(words);
-    ASSERT_TRUE(page.hasMatch());
-    EXPECT_NEAR(page.captured(1).toDouble() * MmPerPoint, 150.0, 0.2);
-    EXPECT_NEAR(page.captured(2).toDouble() * MmPerPoint, 100.0, 0.2);
+    EXPECT_NEAR(firstPageMm(words).width(), 150.0, 0.2);
+    EXPECT_NEAR(firstPageMm(words).height(), 100.0, 0.2);
     const WordBox text = findWord(words, QStringLiteral("Quer"));
     ASSERT_TRUE(text.found);
     EXPECT_NEAR(text.xMin * MmPerPoint, 120.0, 0.2);
@@ -186,9 +193,9 @@ TEST(TPrintPreview, PrintsAUserDefinedPaperInLandscape)
 TEST(TPrintPreview, LeavesTheOperatorsPaperToThePrinterAfterAJob)
 {
     PdfPrinter pdf(300);
-    QPrinter &printer = sharedPrinter();
+    QPrinter &printer = pdf.printer();
     printer.setFullPage(false);
-    TPrintPreview preview;
+    TPrintPreview preview(&printer);
     preview.setUnits(mmLoMetric);
     preview.setPaperWidth(1000);
     preview.setPaperHeight(1500);
@@ -196,11 +203,8 @@ TEST(TPrintPreview, LeavesTheOperatorsPaperToThePrinterAfterAJob)
     preview.EndDocument();
     ASSERT_EQ(preview.PrintAll(), prPrinted);
 
-    const QRegularExpression pageSize(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
-    const QRegularExpressionMatch page = pageSize.match(pdfWords(pdf.path()));
-    ASSERT_TRUE(page.hasMatch());
-    EXPECT_NEAR(page.captured(1).toDouble() * MmPerPoint, 100.0, 0.2);
-    EXPECT_NEAR(page.captured(2).toDouble() * MmPerPoint, 150.0, 0.2);
+    EXPECT_NEAR(firstPageMm(pdfWords(pdf.path())).width(), 100.0, 0.2);
+    EXPECT_NEAR(firstPageMm(pdfWords(pdf.path())).height(), 150.0, 0.2);
     EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
     EXPECT_FALSE(printer.fullPage());
     EXPECT_EQ(printer.pageRect(QPrinter::Millimeter), printer.paperRect(QPrinter::Millimeter));

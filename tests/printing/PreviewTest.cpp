@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +26,12 @@ QImage render(QWidget &widget)
     image.fill(QColor(0x12, 0x34, 0x56));
     widget.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
     return image;
+}
+
+// The preview's parts by their object names: "Sheet", "HorzScrollBar", "VertScrollBar", "InnerPanel".
+template <typename T = QWidget> T *part(const TPrintPreview &preview, const char *name)
+{
+    return preview.findChild<T *>(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -255,10 +262,10 @@ void drawNumberedPage(QPainter &painter, int number)
     painter.drawText(QPoint(100, 300), QString::number(number));
 }
 
-std::unique_ptr<TPagePicture> numberedPage(int number)
+std::unique_ptr<PagePicture> numberedPage(int number)
 {
-    auto page = std::make_unique<TPagePicture>();
-    page->PaperSizeMm = QSizeF(210, 297);
+    auto page = std::make_unique<PagePicture>();
+    page->paperSizeMm = QSizeF(210, 297);
     QPainter painter(page.get());
     drawNumberedPage(painter, number);
     painter.end();
@@ -267,7 +274,7 @@ std::unique_ptr<TPagePicture> numberedPage(int number)
 
 QByteArray pageBytes(TMetaFileList &store, int index)
 {
-    const TPagePicture &page = store.LoadPage(index);
+    const PagePicture &page = store.LoadPage(index);
     return QByteArray(page.data(), page.size());
 }
 
@@ -277,7 +284,7 @@ QByteArray pageBytes(TMetaFileList &store, int index)
 // is reported instead of being dropped.
 TEST(TMetaFileList, KeepsThePagesWhenNoTemporaryFileCanBeMade)
 {
-    const QByteArray savedTmp = qgetenv("TMPDIR");
+    const auto restoreTmp = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
     // A plain file as the temporary folder: nothing can be created in it, not even by root.
     QTemporaryDir dir;
     const QString notAFolder = dir.filePath(QStringLiteral("file"));
@@ -303,7 +310,6 @@ TEST(TMetaFileList, KeepsThePagesWhenNoTemporaryFileCanBeMade)
     }
     preview.EndDocument();
     EXPECT_EQ(preview.PreviewState(), psIdle);
-    qputenv("TMPDIR", savedTmp);
 }
 
 TEST(TMetaFileList, TemporaryFileSwitchKeepsThePagesInOrderAndRemovesTheFile)
@@ -324,7 +330,7 @@ TEST(TMetaFileList, TemporaryFileSwitchKeepsThePagesInOrderAndRemovesTheFile)
     EXPECT_TRUE(QFile::exists(name));
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(pageBytes(store, i), expected[i]) << i;
-    EXPECT_EQ(store.LoadPage(0).PaperSizeMm, QSizeF(210, 297));
+    EXPECT_EQ(store.LoadPage(0).paperSizeMm, QSizeF(210, 297));
 
     store.setUseTempFile(false);
     EXPECT_FALSE(QFile::exists(name));
@@ -367,7 +373,7 @@ TEST(TPrintPreview, CurrentPageStaysWithinTheDocument)
 
     compose(preview, 1);
     EXPECT_EQ(preview.CurrentPage(), 1);
-    EXPECT_FALSE(preview.Sheet()->isHidden()); // one page shows as soon as it is stored
+    EXPECT_FALSE(part(preview, "Sheet")->isHidden()); // one page shows as soon as it is stored
 
     compose(preview, 3);
     EXPECT_EQ(preview.PageCount(), 3);
@@ -383,21 +389,21 @@ TEST(TPrintPreview, CurrentPageStaysWithinTheDocument)
     EXPECT_TRUE(preview.ClearPages());
     EXPECT_EQ(preview.CurrentPage(), 0);
     EXPECT_EQ(preview.PageCount(), 0);
-    EXPECT_TRUE(preview.Sheet()->isHidden());
+    EXPECT_TRUE(part(preview, "Sheet")->isHidden());
 }
 
 TEST(TPrintPreview, HoldsAtMostTwoPagePicturesWhileComposingAndShowing)
 {
     TPrintPreview preview;
     preview.resize(300, 400);
-    TPagePicture::ResetPeakAlive();
-    const int before = TPagePicture::Alive();
+    PagePicture::resetPeakAlive();
+    const int before = PagePicture::alive();
     compose(preview, 6);
     for (int page = 1; page <= 6; ++page) {
         preview.setCurrentPage(page);
         render(preview);
     }
-    EXPECT_LE(TPagePicture::PeakAlive() - before, 2);
+    EXPECT_LE(PagePicture::peakAlive() - before, 2);
 }
 
 TEST(TPrintPreview, SheetShowsThePageStretchedOntoThePaper)
@@ -410,8 +416,9 @@ TEST(TPrintPreview, SheetShowsThePageStretchedOntoThePaper)
     preview.PageCanvas()->fillRect(QRect(0, 0, 1050, 1485), Qt::black);
     preview.EndDocument();
 
-    const QImage image = render(*preview.Sheet());
-    const QRect page = preview.Sheet()->PageRect();
+    auto *sheet = part<TPaperPreview>(preview, "Sheet");
+    const QImage image = render(*sheet);
+    const QRect page = sheet->PageRect();
     const int midX = page.left() + page.width() / 2, midY = page.top() + page.height() / 2;
     EXPECT_EQ(pixelAt(image, page.left() + 2, page.top() + 2), QColor(Qt::black));
     EXPECT_EQ(pixelAt(image, midX - 2, midY - 2), QColor(Qt::black));
@@ -449,26 +456,27 @@ TEST(TPrintPreview, ZoomStatesSizeAndPlaceTheSheet)
         if (c.state == zsZoomOther)
             preview.setZoom(c.zoom);
         compose(preview, 1);
-        const QRect sheet = preview.Sheet()->geometry();
-        EXPECT_EQ(!preview.HorzScrollBar()->isHidden(), c.horizontalBar) << c.state;
-        EXPECT_EQ(!preview.VertScrollBar()->isHidden(), c.verticalBar) << c.state;
+        const QRect sheet = part(preview, "Sheet")->geometry();
+        const auto *h = part<QScrollBar>(preview, "HorzScrollBar"),
+                   *v = part<QScrollBar>(preview, "VertScrollBar");
+        EXPECT_EQ(!h->isHidden(), c.horizontalBar) << c.state;
+        EXPECT_EQ(!v->isHidden(), c.verticalBar) << c.state;
         if (!c.sheet.isEmpty()) {
             EXPECT_EQ(sheet, c.sheet) << c.state << " " << c.zoom;
         } else if (c.state == zsZoomToWidth) {
             // To the width beside the vertical bar; the bar scrolls the rest of the height.
-            const QWidget *panel = preview.InnerPanel();
-            EXPECT_EQ(panel->width(), 400 - preview.VertScrollBar()->width());
+            EXPECT_EQ(part(preview, "InnerPanel")->width(), 400 - v->width());
             EXPECT_EQ(sheet.topLeft(), QPoint(6, 6));
-            EXPECT_EQ(sheet.width(), panel->width() - 12);
-            EXPECT_EQ(preview.VertScrollBar()->maximum(), sheet.height() - 300 + 12);
+            EXPECT_EQ(sheet.width(), part(preview, "InnerPanel")->width() - 12);
+            EXPECT_EQ(v->maximum(), sheet.height() - 300 + 12);
         } else {
             // To the height above the horizontal bar, which then goes as the sheet fits the width:
             // the sheet is centred in the whole panel.
-            EXPECT_EQ(sheet.height(), 300 - preview.HorzScrollBar()->sizeHint().height() - 12);
+            EXPECT_EQ(sheet.height(), 300 - h->sizeHint().height() - 12);
             EXPECT_EQ(sheet.center(), QRect(QPoint(), c.control).center());
         }
         if (c.horizontalBar) {
-            EXPECT_EQ(preview.HorzScrollBar()->maximum(), sheet.width() - preview.InnerPanel()->width() + 12);
+            EXPECT_EQ(h->maximum(), sheet.width() - part(preview, "InnerPanel")->width() + 12);
         }
     }
 }
@@ -480,14 +488,14 @@ TEST(TPrintPreview, KeysAndDraggingScrollAndTurnPages)
     preview.show();
     preview.setZoom(100);
     compose(preview, 3);
-    QScrollBar *h = preview.HorzScrollBar();
-    QScrollBar *v = preview.VertScrollBar();
+    QScrollBar *h = part<QScrollBar>(preview, "HorzScrollBar");
+    QScrollBar *v = part<QScrollBar>(preview, "VertScrollBar");
     ASSERT_GT(v->maximum(), 100);
-    EXPECT_EQ(v->pageStep(), preview.InnerPanel()->height());
+    EXPECT_EQ(v->pageStep(), part(preview, "InnerPanel")->height());
 
     QTest::keyClick(&preview, Qt::Key_Down);
     EXPECT_EQ(v->value(), 8);
-    EXPECT_EQ(preview.Sheet()->y(), 6 - 8);
+    EXPECT_EQ(part(preview, "Sheet")->y(), 6 - 8);
     QTest::keyClick(&preview, Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(v->value(), 8 + v->pageStep());
     QTest::keyClick(&preview, Qt::Key_End, Qt::ControlModifier);
@@ -511,7 +519,7 @@ TEST(TPrintPreview, KeysAndDraggingScrollAndTurnPages)
     EXPECT_EQ(preview.CurrentPage(), 1);
 
     // Dragging up and to the left by (30, 40) scrolls the paper with the hand.
-    QWidget *sheet = preview.Sheet();
+    QWidget *sheet = part(preview, "Sheet");
     h->setValue(0);
     v->setValue(0);
     QTest::mousePress(sheet, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));

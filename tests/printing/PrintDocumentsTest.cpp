@@ -27,7 +27,7 @@ ProtocolFormat::Table protocol(int entries, const QString &name = QStringLiteral
 struct Composed
 {
     PageRecorder recorder;
-    TProtocolComposer composer;
+    ProtocolComposer composer;
     explicit Composed(const ProtocolFormat::Table &cells, const QRect &r = R)
         : composer(recorder, r, 96)
     {

@@ -1,5 +1,7 @@
 #include "printing/FPP.h"
 
+#include "controls/MessageBox.h"
+
 #include "platform/Brand.h"
 #include "platform/SharedPrinter.h"
 #include "printing/PrintDocuments.h"
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
@@ -302,7 +303,7 @@ void TFormPP::ComposeDocument()
     }
     if (!failure.isEmpty()) {
         setStatus(failure);
-        QMessageBox::critical(this, applicationTitle(), failure);
+        MessageBox::critical(this, applicationTitle(), failure);
     }
 }
 
@@ -361,14 +362,9 @@ void TFormPP::Button1Click()
 
 bool TFormPP::confirmOverwrite(const QString &file)
 {
-    QMessageBox box(
-        QMessageBox::Question, applicationTitle(),
-        QStringLiteral("Die Datei %1 gibt es schon.\nÜberschreiben?").arg(QDir::toNativeSeparators(file)),
-        QMessageBox::NoButton, this);
-    const QPushButton *yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
-    box.setDefaultButton(box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole));
-    box.exec();
-    return box.clickedButton() == yes;
+    return MessageBox::question(
+        this, applicationTitle(),
+        QStringLiteral("Die Datei %1 gibt es schon.\nÜberschreiben?").arg(QDir::toNativeSeparators(file)));
 }
 
 void TFormPP::setStatus(const QString &text)

@@ -1,3 +1,4 @@
+#include "controls/MessageBox.h"
 #include "platform/SharedPrinter.h"
 #include "printing/PrintDialog.h"
 #include "tests/printing/PdfSupport.h"
@@ -26,18 +27,6 @@ class FormPPTest : public PreviewWindowTest
 protected:
     // Answers the message box that the next step opens with the button of that text (or closes it),
     // keeping what it said.
-    void answerBox(QString *said, const char *button = "")
-    {
-        QTimer::singleShot(0, &form, [said, button] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                *said = box->text();
-                for (QAbstractButton *b : box->buttons())
-                    if (b->text() == QLatin1String(button))
-                        return b->click();
-                box->close();
-            }
-        });
-    }
 };
 
 } // namespace
@@ -210,14 +199,14 @@ TEST_F(FormPPTest, PageKeysAndThePageBoxTurnThePagesTogether)
 TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
 {
     form.PrintPreview1->setUseTempFile(true);
-    QString said;
+    const MessageBox::Answers boxes;
     {
         const auto restoreTmp = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
         qputenv("TMPDIR", QFile::encodeName(QCoreApplication::applicationFilePath())); // not a folder
-        answerBox(&said);
         show(1); // the second certificate needs the store
     }
-    EXPECT_TRUE(said.startsWith(u"Keine Vorschau: Die Seiten können nicht")) << said.toStdString();
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(u"Keine Vorschau: Die Seiten können nicht"));
     EXPECT_EQ(form.PrintPreview1->PageCount(), 0);
     form.ComposeDocument();
     EXPECT_EQ(form.PrintPreview1->PageCount(), 3);
@@ -238,17 +227,18 @@ TEST_F(FormPPTest, EachDocumentHasItsOwnPdfFileAndAFileIsOnlyOverwrittenWhenAske
     PdfPrinter pdf(300, QStringLiteral("out.pdf"), &sharedPrinter());
     show(1);
     // Each case: whether the print dialog confirmed the file, the answer, whether asked and written.
-    const std::tuple<bool, const char *, bool, bool> cases[] = {
-        {true, "Nein", false, true}, {false, "Nein", true, false}, {false, "Ja", true, true}};
+    const std::tuple<bool, QMessageBox::StandardButton, bool, bool> cases[] = {
+        {true, QMessageBox::No, false, true},
+        {false, QMessageBox::No, true, false},
+        {false, QMessageBox::Yes, true, true}};
     for (const auto &[confirmed, answer, asked, written] : cases) {
         QFile old(pdf.path());
         ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
         old.close();
         form.setConfirmedOutputFile(confirmed ? pdf.path() : QString());
-        QString said;
-        answerBox(&said, answer);
+        const MessageBox::Answers boxes({answer});
         QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
-        EXPECT_EQ(said.contains(pdf.path()), asked) << said.toStdString();
+        EXPECT_EQ(boxes.texts().join(u' ').contains(pdf.path()), asked);
         EXPECT_EQ(QFileInfo(pdf.path()).size() > 3, written) << answer;
     }
 }

@@ -65,7 +65,7 @@ void composeInto(benchmark::State &state, int mode, int expectedPages)
         show.form.ComposeDocument();
         peak = qMax(peak, PagePicture::peakAlive());
     }
-    const int pages = show.form.PrintPreview1->PageCount();
+    const int pages = show.form.findChild<TPrintPreview *>(QStringLiteral("PrintPreview1"))->PageCount();
     if (expectedPages > 0 ? pages != expectedPages : pages < 2)
         state.SkipWithError("wrong page count");
     if (peak > 2)
@@ -110,7 +110,8 @@ void BM_PrintCertificatesToPdf(benchmark::State &state)
             drucken->click();
         }
         state.counters["pictures_peak"] = PagePicture::peakAlive();
-        state.counters["pages"] = show.form.PrintPreview1->PageCount();
+        state.counters["pages"] =
+            show.form.findChild<TPrintPreview *>(QStringLiteral("PrintPreview1"))->PageCount();
         state.counters["pdf_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
         const QString status = show.form.findChild<QLabel *>(QStringLiteral("lbStatus"))->text();
         if (!status.startsWith(u"Gedruckt") || QFileInfo(path).size() == 0)
@@ -126,7 +127,7 @@ void BM_PageSwitchAtPage1000(benchmark::State &state)
     Show show(1);
     show.form.show(); // composes, as the window does when it opens
     QCoreApplication::processEvents();
-    TPrintPreview &engine = *show.form.PrintPreview1;
+    TPrintPreview &engine = *show.form.findChild<TPrintPreview *>(QStringLiteral("PrintPreview1"));
     QWidget *sheet = engine.findChild<QWidget *>(QStringLiteral("Sheet"));
     if (!sheet->isVisible())
         state.SkipWithError("the sheet is not shown");

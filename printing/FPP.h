@@ -51,14 +51,13 @@ public:
     // The print dialog has already asked about writing over this file: the next "Drucken" need not.
     void setConfirmedOutputFile(const QString &file) { m_confirmedFile = file; }
 
-    TPrintPreview *PrintPreview1 = nullptr;
-
 protected:
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    TPrintPreview *PrintPreview1 = nullptr; // tests find it by its name, as the other parts
     void FormCreate();
     void keepOnScreen();
     void Button1Click();

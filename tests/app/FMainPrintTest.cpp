@@ -59,7 +59,7 @@ TEST_F(FMainPrintTest, ProtokollDruckenShowsTheProtocolPagesAfterThePrintDialog)
     ASSERT_TRUE(preview->isVisible());
     EXPECT_EQ(preview->windowTitle(), QStringLiteral("Ansicht"));
     EXPECT_EQ(preview->documentMode(), 0);
-    EXPECT_EQ(preview->PrintPreview1->PageCount(), 1);
+    EXPECT_EQ(childOf<TPrintPreview>(*preview, "PrintPreview1")->PageCount(), 1);
 }
 
 TEST_F(FMainPrintTest, UrkundenDruckenComposesOneCertificatePerEntryOfTheRange)
@@ -70,7 +70,7 @@ TEST_F(FMainPrintTest, UrkundenDruckenComposesOneCertificatePerEntryOfTheRange)
     EXPECT_EQ(range, std::make_pair(1, 4));
     ASSERT_TRUE(preview->isVisible());
     EXPECT_EQ(preview->documentMode(), 1);
-    EXPECT_EQ(preview->PrintPreview1->PageCount(), 2);
+    EXPECT_EQ(childOf<TPrintPreview>(*preview, "PrintPreview1")->PageCount(), 2);
 
     // A cancelled dialog shows nothing new; the mode is already the one chosen.
     preview->hide();

@@ -82,7 +82,7 @@ TEST_F(CupsPrintTest, ProtocolOfSixtyEntriesComesOutOfTheQueueOnA4)
     ASSERT_FALSE(job.isEmpty()) << status.toStdString() << PrivateCups::instance()->errorLog().toStdString();
     EXPECT_TRUE(status.startsWith(u"Gedruckt")) << status.toStdString();
 
-    const int pages = form.PrintPreview1->PageCount();
+    const int pages = child<TPrintPreview>("PrintPreview1")->PageCount();
     EXPECT_GE(pages, 2);
     EXPECT_EQ(pdfInfo(job, QStringLiteral("Pages")).toInt(), pages);
     EXPECT_TRUE(pdfInfo(job, QStringLiteral("Page size")).contains(u"(A4)"))

@@ -34,7 +34,7 @@ protected:
 TEST_F(FormPPTest, OnePageDisablesThePageSelector)
 {
     show(0);
-    EXPECT_EQ(form.PrintPreview1->PageCount(), 1);
+    EXPECT_EQ(child<TPrintPreview>("PrintPreview1")->PageCount(), 1);
     auto *sePage = child<QSpinBox>("sePage");
     EXPECT_FALSE(sePage->isEnabled());
     EXPECT_EQ(sePage->value(), 1);
@@ -45,7 +45,7 @@ TEST_F(FormPPTest, ZoomTwoHundredScrollsAndWholePageFitsAgain)
 {
     show(0);
     auto *cbZoom = child<QComboBox>("cbZoom");
-    TPrintPreview &engine = *form.PrintPreview1;
+    TPrintPreview &engine = *child<TPrintPreview>("PrintPreview1");
     QTest::keyClick(cbZoom, Qt::Key_End);
     EXPECT_EQ(cbZoom->currentText(), QStringLiteral("200%"));
     EXPECT_EQ(engine.ZoomState(), zsZoomOther);
@@ -66,20 +66,20 @@ TEST_F(FormPPTest, APageNumberAboveTheCountShowsTheLastPage)
     from = 1;
     to = 2;
     show(1);
-    ASSERT_EQ(form.PrintPreview1->PageCount(), 2);
+    ASSERT_EQ(child<TPrintPreview>("PrintPreview1")->PageCount(), 2);
     auto *sePage = child<QSpinBox>("sePage");
     EXPECT_TRUE(sePage->isEnabled());
     sePage->selectAll();
     QTest::keyClicks(sePage, QStringLiteral("9"));
     QTest::keyClick(sePage, Qt::Key_Enter);
     EXPECT_EQ(sePage->value(), 2);
-    EXPECT_EQ(form.PrintPreview1->CurrentPage(), 2);
+    EXPECT_EQ(child<TPrintPreview>("PrintPreview1")->CurrentPage(), 2);
 }
 
 TEST_F(FormPPTest, QuerRecomposesInLandscape)
 {
     show(0);
-    TPrintPreview &engine = *form.PrintPreview1;
+    TPrintPreview &engine = *child<TPrintPreview>("PrintPreview1");
     ASSERT_LT(engine.PaperWidth(), engine.PaperHeight());
     QTest::keyClick(child<QComboBox>("cbOri"), Qt::Key_Down);
     EXPECT_EQ(engine.Orientation(), poLandscape);
@@ -108,8 +108,9 @@ TEST_F(FormPPTest, PrintsTheProtocolToAPdfFile)
     QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf.path())) << child<QLabel>("lbStatus")->text().toStdString();
     EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Gedruckt"));
-    EXPECT_EQ(pdfInfo(pdf.path(), QStringLiteral("Pages")).toInt(), form.PrintPreview1->PageCount());
-    EXPECT_GE(form.PrintPreview1->PageCount(), 2);
+    EXPECT_EQ(pdfInfo(pdf.path(), QStringLiteral("Pages")).toInt(),
+              child<TPrintPreview>("PrintPreview1")->PageCount());
+    EXPECT_GE(child<TPrintPreview>("PrintPreview1")->PageCount(), 2);
     const QString text = pdfText(pdf.path());
     for (const char *expected : {"Stutenprüfung", "Seite: 2", "Korvell", "Gesamt:", "Reiterin60"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
@@ -149,21 +150,22 @@ TEST_F(FormPPTest, ALongJobShowsItsProgressAndAbbrechenDiscardsIt)
     PdfPrinter pdf(300, QStringLiteral("out.pdf"), &sharedPrinter());
     show(1);
     bool sawProgress = false;
-    QObject::connect(form.PrintPreview1, &TPrintPreview::pagePrinted, &form, [&](int done, int count) {
-        auto *progress = child<QProgressDialog>("PrintProgress");
-        if (!progress || done != 2)
-            return;
-        sawProgress = progress->isVisible() && progress->maximum() == count;
-        auto *cancel = progress->findChild<QPushButton *>();
-        ASSERT_TRUE(cancel);
-        EXPECT_EQ(cancel->text(), QStringLiteral("Abbrechen"));
-        QTest::mouseClick(cancel, Qt::LeftButton);
-    });
+    QObject::connect(child<TPrintPreview>("PrintPreview1"), &TPrintPreview::pagePrinted, &form,
+                     [&](int done, int count) {
+                         auto *progress = child<QProgressDialog>("PrintProgress");
+                         if (!progress || done != 2)
+                             return;
+                         sawProgress = progress->isVisible() && progress->maximum() == count;
+                         auto *cancel = progress->findChild<QPushButton *>();
+                         ASSERT_TRUE(cancel);
+                         EXPECT_EQ(cancel->text(), QStringLiteral("Abbrechen"));
+                         QTest::mouseClick(cancel, Qt::LeftButton);
+                     });
     QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
     EXPECT_TRUE(sawProgress);
     EXPECT_FALSE(QFile::exists(pdf.path()));
     EXPECT_TRUE(child<QLabel>("lbStatus")->text().startsWith(u"Drucken abgebrochen"));
-    EXPECT_EQ(form.PrintPreview1->PageCount(), 10) << "the pages stay for another try";
+    EXPECT_EQ(child<TPrintPreview>("PrintPreview1")->PageCount(), 10) << "the pages stay for another try";
 }
 
 TEST_F(FormPPTest, TheStatusLineStaysInsideTheWindowUntilTheNextComposition)
@@ -184,7 +186,7 @@ TEST_F(FormPPTest, TheStatusLineStaysInsideTheWindowUntilTheNextComposition)
 TEST_F(FormPPTest, PageKeysAndThePageBoxTurnThePagesTogether)
 {
     show(1);
-    TPrintPreview *engine = form.PrintPreview1;
+    TPrintPreview *engine = child<TPrintPreview>("PrintPreview1");
     auto *sePage = child<QSpinBox>("sePage");
     // The keys on the sheet, the arrows on the page box.
     const std::tuple<QWidget *, QKeySequence, int> steps[] = {
@@ -198,7 +200,7 @@ TEST_F(FormPPTest, PageKeysAndThePageBoxTurnThePagesTogether)
 
 TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
 {
-    form.PrintPreview1->setUseTempFile(true);
+    child<TPrintPreview>("PrintPreview1")->setUseTempFile(true);
     const MessageBox::Answers boxes;
     {
         const auto restoreTmp = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
@@ -207,9 +209,9 @@ TEST_F(FormPPTest, APageStoreThatCannotBeWrittenIsReportedAndTheWindowLivesOn)
     }
     ASSERT_EQ(boxes.texts().size(), 1);
     EXPECT_TRUE(boxes.texts()[0].startsWith(u"Keine Vorschau: Die Seiten können nicht"));
-    EXPECT_EQ(form.PrintPreview1->PageCount(), 0);
+    EXPECT_EQ(child<TPrintPreview>("PrintPreview1")->PageCount(), 0);
     form.ComposeDocument();
-    EXPECT_EQ(form.PrintPreview1->PageCount(), 3);
+    EXPECT_EQ(child<TPrintPreview>("PrintPreview1")->PageCount(), 3);
 }
 
 TEST_F(FormPPTest, EachDocumentHasItsOwnPdfFileAndAFileIsOnlyOverwrittenWhenAsked)

@@ -130,6 +130,7 @@ void TFormMain::bCFGClick()
         closeComPorts();
         openComPorts();
         m_results->setScoring(Results::scoringOf(m_settings.Wertung));
+        emit settingsApplied();
     }
     // Nothing is focused that a stray Space or Enter could press.
     PanelT1->setFocus();

@@ -7,6 +7,7 @@ file(GLOB_RECURSE sources RELATIVE ${ROOT}
     ${ROOT}/protocol/*.cpp ${ROOT}/protocol/*.h
     ${ROOT}/settings/*.cpp ${ROOT}/settings/*.h
     ${ROOT}/printing/*.cpp ${ROOT}/printing/*.h
+    ${ROOT}/live/*.cpp ${ROOT}/live/*.h
     ${ROOT}/tests/*.cpp ${ROOT}/tests/*.h
     ${ROOT}/bench/*.cpp ${ROOT}/bench/*.h)
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run -Werror ${sources}

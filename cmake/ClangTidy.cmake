@@ -11,7 +11,7 @@ find_package(Git QUIET)
 if(NOT EXISTS ${BUILD}/compile_commands.json)
     message(FATAL_ERROR "${BUILD}/compile_commands.json is missing: configure the build first")
 endif()
-set(folders "app|comms|controls|platform|printing|protocol|settings|tests|bench")
+set(folders "app|comms|controls|live|platform|printing|protocol|settings|tests|bench")
 
 function(git_out var)
     execute_process(COMMAND ${GIT_EXECUTABLE} ${ARGN} WORKING_DIRECTORY ${ROOT}

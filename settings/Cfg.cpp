@@ -64,7 +64,7 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     , m_settings(settings)
     , m_portMask(portMask)
 {
-    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 385));
+    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 535));
     setFont(windowFont());
 
     // Under each port box sit the lamp of its line and the device behind the port, one low row each.
@@ -147,15 +147,17 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     for (QRadioButton *choice : {rbLetzterLauf, rbBesterLauf})
         choice->resize(choice->sizeHint().width(), 20); // a click beside the text misses it
 
+    createLiveGroup();
+
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(8, 352, 75, 25);
+    OKBtn->setGeometry(8, 502, 75, 25);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &TCfgDialog::OKBtnClick);
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(92, 352, 75, 25);
+    CancelBtn->setGeometry(92, 502, 75, 25);
     connect(CancelBtn, &QPushButton::clicked, this, &TCfgDialog::reject);
 
     FormCreate();
@@ -199,6 +201,7 @@ void TCfgDialog::fillFromSettings()
     cbAlg2->setCurrentIndex(m_settings.Alg2);
     m_savedLayout = m_settings.CertLayout;
     (m_settings.Wertung == 1 ? rbBesterLauf : rbLetzterLauf)->setChecked(true);
+    fillLive();
 }
 
 int TCfgDialog::execute()
@@ -210,6 +213,7 @@ int TCfgDialog::execute()
     if (result == mrOk) {
         applyConnection();
         applyScoring();
+        applyLive();
         return mrOk;
     }
     restoreLayout();

@@ -180,7 +180,7 @@ h1 { font-size: 1.3em; margin: 0; }
 .horse { color: #555; font-size: .9em; }
 .wrap { overflow-x: auto; }
 table { border-collapse: collapse; width: 100%; background: #fff; }
-th { background: #3F7FFF; color: #fff; text-align: left; padding: 4px; font-weight: normal; }
+th { background: #3F7FFF; color: #fff; text-align: left; padding: 4px; font-weight: normal; white-space: nowrap; }
 td { padding: 4px; border-top: 1px solid #ddd; vertical-align: top; }
 td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 #status { color: #a00; font-size: .85em; min-height: 1.2em; }
@@ -236,11 +236,8 @@ State snapshot(const Results::ResultsModel &results, const RaceState &race, cons
     return state;
 }
 
-QByteArray json(const State &state, quint64 nowMicros)
+QByteArray standingJson(const State &state)
 {
-    QJsonArray lanes;
-    for (const Lane &lane : state.lanes)
-        lanes.append(laneJson(state, lane, nowMicros));
     QJsonArray rows;
     for (const Row &row : state.rows)
         rows.append(rowJson(row));
@@ -250,12 +247,24 @@ QByteArray json(const State &state, quint64 nowMicros)
         {QStringLiteral("mode"), state.mode},
         {QStringLiteral("wertung"), state.wertung},
         {QStringLiteral("decimal"), state.decimalPoint},
-        {QStringLiteral("lanes"), lanes},
         {QStringLiteral("columns"), QJsonArray::fromStringList(state.columns)},
         {QStringLiteral("runColumns"), state.runColumns},
         {QStringLiteral("rows"), rows},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray json(const State &state, const QByteArray &standing, quint64 nowMicros)
+{
+    QJsonArray lanes;
+    for (const Lane &lane : state.lanes)
+        lanes.append(laneJson(state, lane, nowMicros));
+    return "{\"lanes\":" + QJsonDocument(lanes).toJson(QJsonDocument::Compact) + ',' + standing.mid(1);
+}
+
+QByteArray json(const State &state, quint64 nowMicros)
+{
+    return json(state, standingJson(state), nowMicros);
 }
 
 QByteArray phonePage(const State &state, PageKind kind, quint64 nowMicros)

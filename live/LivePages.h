@@ -65,6 +65,9 @@ State snapshot(const Results::ResultsModel &results, const RaceState &race, cons
 // `/live.json`: the state, a running lane with its time at nowMicros. Times come as the program
 // writes them and as hundredths.
 QByteArray json(const State &state, quint64 nowMicros);
+// The same from what stands while the state stands (all but the lanes), made once per state.
+QByteArray standingJson(const State &state);
+QByteArray json(const State &state, const QByteArray &standing, quint64 nowMicros);
 
 enum class PageKind {
     Served,   // polls live.json and runs the clock of a running lane

@@ -89,12 +89,12 @@ void LiveResults::update()
 {
     const bool upload = m_resultsChanged && !m_upload->folder().isEmpty();
     m_resultsChanged = false;
-    if (m_server->port() == 0 && !upload)
+    if (!m_server->isOpen() && !upload)
         return;
     auto state = std::make_shared<const Live::State>(
         Live::snapshot(m_results, m_race, protocolName ? protocolName() : QString(),
                        protocolTable ? protocolTable() : ProtocolFormat::Table()));
-    if (m_server->port() != 0)
+    if (m_server->isOpen())
         m_server->publish(state);
     if (upload)
         m_upload->submit(uploadFiles(*state));

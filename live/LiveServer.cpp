@@ -38,9 +38,9 @@ constexpr char TooMany[] =
 // A refused request's rest is read and dropped for this long, so the client sees the answer
 // instead of a reset connection, and no more than this much of it.
 constexpr int LingerMs = 2000;
-constexpr qint64 LingerBytes = 1024 * 1024;
+constexpr qint64 LingerBytes = qint64(1024) * 1024;
 // A client that leaves this much of its answers unread gets no further answer.
-constexpr qint64 MaxUnsent = 4 * 1024 * 1024;
+constexpr qint64 MaxUnsent = qint64(4) * 1024 * 1024;
 
 enum class Page {
     Phone,
@@ -72,7 +72,7 @@ public:
     explicit ConnectionGate(const LiveServer::Limits &limits)
         : m_limits(limits)
     {
-        m_sweep.setInterval(std::clamp<qint64>(m_limits.idle.count() / 4, 10, 1000));
+        m_sweep.setInterval(int(std::clamp<qint64>(m_limits.idle.count() / 4, 10, 1000)));
         connect(&m_sweep, &QTimer::timeout, this, &ConnectionGate::sweep);
         m_sweep.start();
     }
@@ -260,7 +260,7 @@ private:
             m_pagesOf = state;
             m_phone.clear();
             m_protocol.clear();
-            m_json.clear();
+            m_standing.clear();
         }
         switch (page) {
         case Page::Phone:
@@ -269,14 +269,11 @@ private:
             answer(responder, StatusCode::Ok, "text/html; charset=utf-8", m_phone, head);
             break;
         case Page::Json:
-            // A running lane's time is the time of the answer; anything else stands until the next state.
-            if (state->running())
-                answer(responder, StatusCode::Ok, "application/json", json(*state, monotonicMicros()), head);
-            else {
-                if (m_json.isEmpty())
-                    m_json = json(*state, monotonicMicros());
-                answer(responder, StatusCode::Ok, "application/json", m_json, head);
-            }
+            // A running lane's time is the time of the answer; the rest stands until the next state.
+            if (m_standing.isEmpty())
+                m_standing = standingJson(*state);
+            answer(responder, StatusCode::Ok, "application/json", json(*state, m_standing, monotonicMicros()),
+                   head);
             break;
         case Page::Protocol:
             if (m_protocol.isEmpty())
@@ -304,7 +301,7 @@ private:
     ConnectionGate *m_gate;
     bool m_bound = false;
     std::shared_ptr<const State> m_pagesOf;
-    QByteArray m_phone, m_protocol, m_json;
+    QByteArray m_phone, m_protocol, m_standing;
 };
 
 } // namespace Live
@@ -336,7 +333,7 @@ LiveServer::~LiveServer()
 void LiveServer::listen(quint16 port, const QHostAddress &address)
 {
     close();
-    m_port = port;
+    m_open = true;
     QMetaObject::invokeMethod(m_context, [this, port, address, limits = m_limits] {
         auto *http = new Live::HttpServer(m_published, limits);
         QString error;
@@ -353,7 +350,7 @@ void LiveServer::listen(quint16 port, const QHostAddress &address)
 
 void LiveServer::close()
 {
-    m_port = 0;
+    m_open = false;
     QMetaObject::invokeMethod(m_context, [this] {
         delete m_http;
         m_http = nullptr;

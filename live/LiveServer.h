@@ -39,8 +39,8 @@ public:
     // Starts listening (after closing what listened before); answers with listening() or failed().
     void listen(quint16 port, const QHostAddress &address = QHostAddress::Any);
     void close();
-    // The port asked for last, 0 while closed; listening may still be under way or have failed.
-    quint16 port() const { return m_port; }
+    // Between listen() and close(); listening may still be under way or have failed.
+    bool isOpen() const { return m_open; }
 
     // The state the pages show from now on. Cheap: the pages are made in the server's thread.
     void publish(std::shared_ptr<const Live::State> state);
@@ -58,5 +58,5 @@ private:
     Live::HttpServer *m_http = nullptr;
     std::shared_ptr<Live::Published> m_published;
     Limits m_limits;
-    quint16 m_port = 0;
+    bool m_open = false;
 };

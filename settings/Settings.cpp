@@ -66,7 +66,7 @@ const SettingRow SettingsTable[] = {
 // characters, the texts with every character escaped to at most six, a dozen numbers and the group
 // line. A bigger file is not the program's own, and reading it would cost every start and every
 // write at the exit its whole size.
-constexpr qint64 LargestSettingsFile = 4 * qint64(CertLayoutSize) + 2 * 6 * qint64(MaxTextSetting) + 1024;
+constexpr qint64 LargestSettingsFile = 4 * qint64(CertLayoutSize) + qint64(2 * 6) * MaxTextSetting + 1024;
 
 template <class... Ts> struct Overloaded : Ts...
 {

@@ -45,7 +45,7 @@ TEST(LiveServer, AnswersOnlyGetAndHeadOfItsPagesAndRefusesTheRest)
         QByteArray request;
         QByteArray status;
     };
-    const QByteArray large(100 * 1024, 'x');
+    const QByteArray large(qsizetype(100) * 1024, 'x');
     const QList<Case> cases = {
         {request("GET", "/live.json"), "HTTP/1.1 200 "},
         {request("GET", "/protokoll.html?t=1"), "HTTP/1.1 200 "},

@@ -5,9 +5,10 @@
 // One run, two phases of the same heats: without clients, then with them. Reported: the answer time
 // of /live.json (median, p99, max, from the request's write to the answer's last byte, in ms); the
 // main thread's longest stall (longest gap of a 1 ms timer beyond its interval, in ms) in each phase;
-// the p99 and median of the START/STOPP stamp error in µs in each phase; requests answered; the
-// resident memory after 1,000 answers and at the end (at least 10,000 answers), in kB; what the main
-// thread spends itself on a change (the copy for the pages, the upload's pages), in µs. Rounds per
+// the most processor time the main thread spent between two ticks of that timer; the p99 and median
+// of the START/STOPP stamp error in µs in each phase; requests answered; the resident memory after
+// 1,000 and 5,000 answers and at the end (at least 10,000 answers), in kB; what the main thread
+// spends on a change (the copy for the pages) and what the upload's pages cost, in µs. Rounds per
 // phase: OMBREL_BENCH_ROUNDS / 10 (default 100); the run stops by itself after three minutes at most.
 #include "bench/SignalPath.h"
 #include "live/LiveResults.h"
@@ -55,6 +56,7 @@ public:
 
     void start()
     {
+        answerMs.reserve(size_t(LeastRequests) * 4); // its growth is not to count as the server's
         const quint64 now = monotonicMicros();
         for (int i = 0; i < Phones; ++i) {
             auto *socket = new QTcpSocket(this);
@@ -70,6 +72,7 @@ public:
 
     std::atomic<int> answered = 0;
     std::atomic<long> residentAt1000 = 0;
+    std::atomic<long> residentAt5000 = 0;
     std::vector<double> answerMs; // read once the crowd's thread has ended
 
 private:
@@ -113,15 +116,27 @@ private:
         phone.buffer.remove(0, phone.expected);
         phone.expected = -1;
         phone.waiting = false;
-        if (++answered == 1000)
+        const int count = ++answered;
+        if (count == 1000)
             residentAt1000 = residentKb();
+        else if (count == 5000)
+            residentAt5000 = residentKb();
     }
 
     quint16 m_port;
     std::vector<Phone> m_phones;
 };
 
-// The longest gap of a 1 ms timer on the main thread beyond its interval.
+quint64 threadCpuMicros()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return quint64(now.tv_sec) * 1000000u + quint64(now.tv_nsec) / 1000u;
+}
+
+// The longest gap of a 1 ms timer on the main thread beyond its interval, and the most processor
+// time the main thread itself spent between two of its ticks: the first counts the moments the
+// system gave the thread no processor as well, the second only the thread's own work.
 class StallWatch : public QObject
 {
 public:
@@ -130,22 +145,29 @@ public:
         m_timer.setTimerType(Qt::PreciseTimer);
         connect(&m_timer, &QTimer::timeout, this, [this] {
             const quint64 now = monotonicMicros();
+            const quint64 cpu = threadCpuMicros();
             longestMs = std::max(longestMs, double(qint64(now - m_last) - 1000) / 1000.0);
+            busiestMs = std::max(busiestMs, double(cpu - m_lastCpu) / 1000.0);
             m_last = now;
+            m_lastCpu = cpu;
         });
     }
     void start()
     {
         longestMs = 0;
+        busiestMs = 0;
         m_last = monotonicMicros();
+        m_lastCpu = threadCpuMicros();
         m_timer.start(1);
     }
     void stop() { m_timer.stop(); }
     double longestMs = 0;
+    double busiestMs = 0;
 
 private:
     QTimer m_timer;
     quint64 m_last = 0;
+    quint64 m_lastCpu = 0;
 };
 
 void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
@@ -195,6 +217,8 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
     Errors loaded;
     double stallIdle = 0;
     double stallLoaded = 0;
+    double busyIdle = 0;
+    double busyLoaded = 0;
     QThread crowdThread;
     auto *crowd = new PhoneCrowd(port);
     for (auto _ : state) {
@@ -202,6 +226,7 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
         runEdgeRounds(path, n, 100, false, random, idle);
         stall.stop();
         stallIdle = stall.longestMs;
+        busyIdle = stall.busiestMs;
 
         crowd->moveToThread(&crowdThread);
         QObject::connect(&crowdThread, &QThread::finished, crowd, &QObject::deleteLater);
@@ -217,9 +242,11 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         stall.stop();
         stallLoaded = stall.longestMs;
+        busyLoaded = stall.busiestMs;
     }
     const long residentEnd = residentKb();
     const long residentAt1000 = crowd->residentAt1000;
+    const long crowd5000 = crowd->residentAt5000;
     const int answered = crowd->answered;
     std::vector<double> answers;
     QMetaObject::invokeMethod(
@@ -228,15 +255,15 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
     crowdThread.wait();
     path.port->Close();
 
-    // What the main thread does itself after each change: the copy for the pages, and the pages
-    // for the upload after a change of the results.
+    // What the main thread does itself after each change: the copy for the pages; and what making
+    // the upload's pages costs in Qt's thread pool after a change of the results.
     std::vector<double> copyUs;
     std::vector<double> uploadPagesUs;
     for (int i = 0; i < 1000; ++i) {
         const quint64 t0 = monotonicMicros();
         const auto copy = std::make_shared<const Live::State>(Live::snapshot(results, race, {}, {}));
         const quint64 t1 = monotonicMicros();
-        benchmark::DoNotOptimize(LiveResults::uploadFiles(*copy));
+        benchmark::DoNotOptimize(LiveUpload::filesOf(*copy));
         copyUs.push_back(double(t1 - t0));
         uploadPagesUs.push_back(double(monotonicMicros() - t1));
     }
@@ -244,8 +271,8 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
     std::sort(uploadPagesUs.begin(), uploadPagesUs.end());
     state.counters["main_copy_med_us"] = Errors::at(copyUs, 0.5);
     state.counters["main_copy_p99_us"] = Errors::at(copyUs, 0.99);
-    state.counters["main_upload_pages_med_us"] = Errors::at(uploadPagesUs, 0.5);
-    state.counters["main_upload_pages_p99_us"] = Errors::at(uploadPagesUs, 0.99);
+    state.counters["pool_upload_pages_med_us"] = Errors::at(uploadPagesUs, 0.5);
+    state.counters["pool_upload_pages_p99_us"] = Errors::at(uploadPagesUs, 0.99);
 
     std::sort(answers.begin(), answers.end());
     for (std::vector<double> *stamps : {&idle.stamp, &loaded.stamp})
@@ -256,12 +283,15 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
     state.counters["requests"] = answered;
     state.counters["main_stall_max_ms_without"] = stallIdle;
     state.counters["main_stall_max_ms_with"] = stallLoaded;
+    state.counters["main_busy_max_ms_without"] = busyIdle;
+    state.counters["main_busy_max_ms_with"] = busyLoaded;
     state.counters["stamp_p99_us_without"] = Errors::at(idle.stamp, 0.99);
     state.counters["stamp_p99_us_with"] = Errors::at(loaded.stamp, 0.99);
     state.counters["stamp_med_us_without"] = Errors::at(idle.stamp, 0.5);
     state.counters["stamp_med_us_with"] = Errors::at(loaded.stamp, 0.5);
     state.counters["rounds"] = double(loaded.lane.size());
     state.counters["rss_kb_at_1000"] = double(residentAt1000);
+    state.counters["rss_kb_at_5000"] = double(crowd5000);
     state.counters["rss_kb_at_end"] = double(residentEnd);
 }
 

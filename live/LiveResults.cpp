@@ -2,7 +2,6 @@
 
 #include "live/LiveServer.h"
 #include "live/PasswordStore.h"
-#include "platform/TickCount.h"
 
 LiveResults::LiveResults(const Results::ResultsModel &results, const RaceState &race,
                          PasswordStore &passwords, QObject *parent)
@@ -76,15 +75,6 @@ void LiveResults::schedule(bool resultsChanged)
     m_update.start();
 }
 
-QList<LiveUpload::File> LiveResults::uploadFiles(const Live::State &state)
-{
-    return {
-        {QStringLiteral("index.html"), "text/html; charset=utf-8",
-         Live::phonePage(state, Live::PageKind::Uploaded, monotonicMicros())},
-        {QStringLiteral("protokoll.html"), "text/html; charset=iso-8859-1", Live::protocolPage(state)},
-    };
-}
-
 void LiveResults::update()
 {
     const bool upload = m_resultsChanged && !m_upload->folder().isEmpty();
@@ -97,5 +87,5 @@ void LiveResults::update()
     if (m_server->isOpen())
         m_server->publish(state);
     if (upload)
-        m_upload->submit(uploadFiles(*state));
+        m_upload->submit(state);
 }

@@ -42,8 +42,6 @@ public:
 
     LiveServer &server() { return *m_server; }
     LiveUpload &upload() { return *m_upload; }
-    // The files the upload puts into the folder.
-    static QList<LiveUpload::File> uploadFiles(const Live::State &state);
 
 signals:
     // A message for the notice strip.

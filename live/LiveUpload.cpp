@@ -1,9 +1,12 @@
 #include "live/LiveUpload.h"
 
+#include "platform/TickCount.h"
+
 #include <QAuthenticator>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -31,6 +34,7 @@ LiveUpload::LiveUpload(QObject *parent)
 {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &LiveUpload::startNext);
+    connect(&m_making, &QFutureWatcher<QList<File>>::finished, this, &LiveUpload::made);
     connect(m_network, &QNetworkAccessManager::authenticationRequired, this, &LiveUpload::authenticate);
 }
 
@@ -55,7 +59,7 @@ void LiveUpload::setTarget(const QUrl &folder, const QString &user, const QStrin
         reply->abort();
         reply->deleteLater();
         if (!m_pending)
-            m_pending = m_current;
+            m_pending = m_currentState;
     }
     m_retry.stop();
     m_network->clearAccessCache(); // a changed login is not to be answered with the old one
@@ -70,13 +74,22 @@ void LiveUpload::setTarget(const QUrl &folder, const QString &user, const QStrin
         startNext();
 }
 
-void LiveUpload::submit(const QList<File> &files)
+void LiveUpload::submit(std::shared_ptr<const Live::State> state)
 {
     if (m_folder.isEmpty())
         return;
-    m_pending = files;
+    m_pending = std::move(state);
     if (!m_reply && !m_retry.isActive())
         startNext();
+}
+
+QList<LiveUpload::File> LiveUpload::filesOf(const Live::State &state)
+{
+    return {
+        {QStringLiteral("index.html"), "text/html; charset=utf-8",
+         Live::phonePage(state, Live::PageKind::Uploaded, monotonicMicros())},
+        {QStringLiteral("protokoll.html"), "text/html; charset=iso-8859-1", Live::protocolPage(state)},
+    };
 }
 
 std::chrono::milliseconds LiveUpload::retryPause(int failures, std::chrono::milliseconds first)
@@ -89,10 +102,18 @@ std::chrono::milliseconds LiveUpload::retryPause(int failures, std::chrono::mill
 
 void LiveUpload::startNext()
 {
-    if (!m_pending || m_folder.isEmpty())
+    if (!m_pending || m_folder.isEmpty() || m_making.isRunning())
         return;
-    m_current = *m_pending;
+    m_currentState = std::move(m_pending);
     m_pending.reset();
+    m_making.setFuture(QtConcurrent::run([state = m_currentState] { return filesOf(*state); }));
+}
+
+void LiveUpload::made()
+{
+    if (m_folder.isEmpty() || m_reply)
+        return;
+    m_current = m_making.result();
     m_fileIndex = 0;
     putFile();
 }
@@ -138,7 +159,7 @@ void LiveUpload::replyFinished()
             emit notice(QStringLiteral("Hochladen fehlgeschlagen: ") + answerOf(reply));
         }
         if (!m_pending)
-            m_pending = m_current; // the same again, unless a newer state came meanwhile
+            m_pending = m_currentState; // the same again, unless a newer state came meanwhile
         const std::chrono::milliseconds pause = retryPause(m_failures, m_firstPause);
         m_retry.start(pause);
         emit finished(false, pause);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "live/LivePages.h"
+
 #include <QByteArray>
+#include <QFutureWatcher>
 #include <QList>
 #include <QNetworkReply>
 #include <QObject>
@@ -10,7 +13,7 @@
 #include <QUrl>
 
 #include <chrono>
-#include <optional>
+#include <memory>
 
 class QAuthenticator;
 class QNetworkAccessManager;
@@ -18,7 +21,8 @@ class QNetworkAccessManager;
 // Puts the live pages into a folder of a WebDAV server with HTTP PUT, one state after the other:
 // a state handed in while another is on its way replaces any state still waiting, so only the
 // newest goes next. A failed upload is tried again after a pause that doubles up to a minute.
-// Nothing here waits: the network runs in the event loop and in Qt's own threads.
+// Nothing here waits: the pages are made in Qt's thread pool, the network runs in the event loop
+// and in Qt's own threads.
 class LiveUpload : public QObject
 {
     Q_OBJECT
@@ -40,8 +44,10 @@ public:
     QUrl folder() const { return m_folder; }
     static bool isFolderAddress(const QUrl &url);
 
-    void submit(const QList<File> &files);
-    bool idle() const { return !m_reply && !m_pending && !m_retry.isActive(); }
+    void submit(std::shared_ptr<const Live::State> state);
+    bool idle() const { return !m_reply && !m_pending && !m_retry.isActive() && !m_making.isRunning(); }
+    // The files a state puts into the folder: the phone page as index.html and the protocol.
+    static QList<File> filesOf(const Live::State &state);
 
     // The pause before the next try after `failures` failures in a row.
     static std::chrono::milliseconds retryPause(int failures, std::chrono::milliseconds first);
@@ -56,6 +62,7 @@ signals:
 
 private:
     void startNext();
+    void made();
     void putFile();
     void replyFinished();
     void authenticate(QNetworkReply *reply, QAuthenticator *authenticator);
@@ -64,7 +71,9 @@ private:
     QUrl m_folder;
     QString m_user;
     QString m_password;
-    std::optional<QList<File>> m_pending; // the newest state not yet on its way
+    std::shared_ptr<const Live::State> m_pending; // the newest state not yet on its way
+    std::shared_ptr<const Live::State> m_currentState;
+    QFutureWatcher<QList<File>> m_making;
     QList<File> m_current;
     int m_fileIndex = 0;
     QPointer<QNetworkReply> m_reply;

@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -137,11 +138,10 @@ TEST(LiveUpload, PutsThePagesAfterAHeatAndRetriesAFailureWithGrowingPauses)
     tries.clear();
     heat.race.start(Heat::Start);
     heat.stop(1, 1234);
-    QCoreApplication::processEvents(); // the first change is on its way
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !live.upload().idle(); }, 5000)); // the first is on its way
     heat.stop(0, 1300);
     heat.results.setOut(heat.results.indexOfNumber(3));
-    while (!live.upload().idle())
-        ASSERT_TRUE(tries.wait(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tries.size() == 2 && live.upload().idle(); }, 5000));
     EXPECT_EQ(tries.size(), 2);
     const Live::State state = Live::snapshot(heat.results, heat.race, {}, {});
     EXPECT_EQ(readFile(dav.path(QStringLiteral("live/protokoll.html"))), Live::protocolPage(state));

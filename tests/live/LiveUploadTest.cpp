@@ -1,10 +1,8 @@
 #include "live/LiveResults.h"
-#include "live/LiveServer.h"
 #include "live/PasswordStore.h"
 #include "tests/TestSupport.h"
 #include "tests/live/Heat.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -14,87 +12,69 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A WebDAV server of the test's own: nginx with its configuration, files and logs in a temporary
-// folder, listening on a free port of 127.0.0.1, PUT allowed for one user, stopped by its process id.
-class PrivateDav
+// folder, on a free port of 127.0.0.1, PUT allowed for the user "verein", stopped by its process id.
+struct PrivateDav
 {
-public:
     ~PrivateDav()
     {
-        m_nginx.terminate();
-        m_nginx.waitForFinished(5000);
+        nginx.terminate();
+        nginx.waitForFinished(5000);
     }
 
     // Empty when the server runs, else why not.
-    QString start(const QString &user, const QString &password)
+    QString start()
     {
-        const QString nginx =
-            QStandardPaths::findExecutable(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
-        if (nginx.isEmpty())
-            return QStringLiteral("nginx is not installed (scripts/install-deps.sh --tests installs it)");
+        const QString program = QStandardPaths::findExecutable(u"nginx"_qs, {u"/usr/sbin"_qs});
+        if (program.isEmpty())
+            return u"nginx is not installed (scripts/install-deps.sh --tests installs it)"_qs;
         QTcpServer probe;
-        if (!m_dir.isValid() || !probe.listen(QHostAddress::LocalHost))
-            return QStringLiteral("no temporary folder or free port");
-        m_port = probe.serverPort();
+        QFile users(dir.filePath(u"users"_qs));
+        QFile config(dir.filePath(u"nginx.conf"_qs));
+        if (!probe.listen(QHostAddress::LocalHost) || !QDir(dir.path()).mkpath(u"www"_qs) ||
+            !users.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly))
+            return u"no free port or temporary folder"_qs;
+        port = probe.serverPort();
         probe.close();
-        const QString dir = m_dir.path();
-        QDir(dir).mkpath(QStringLiteral("www"));
-        QFile users(dir + QStringLiteral("/users"));
-        QFile config(dir + QStringLiteral("/nginx.conf"));
-        if (!users.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly))
-            return QStringLiteral("cannot write the configuration");
-        users.write((user + QStringLiteral(":{PLAIN}") + password + u'\n').toUtf8());
+        users.write("verein:{PLAIN}geheim\n");
         config.write(
             QStringLiteral(R"(daemon off; master_process off; pid %1/nginx.pid; error_log %1/error.log;
 events { worker_connections 32; }
-http {
-  access_log off; client_body_temp_path %1/body; proxy_temp_path %1/proxy; fastcgi_temp_path %1/fastcgi;
+http { access_log off; client_body_temp_path %1/body; proxy_temp_path %1/proxy; fastcgi_temp_path %1/fcgi;
   uwsgi_temp_path %1/uwsgi; scgi_temp_path %1/scgi;
-  server {
-    listen 127.0.0.1:%2; root %1/www;
-    location / { dav_methods PUT; auth_basic "dav"; auth_basic_user_file %1/users; }
-  }
-}
+  server { listen 127.0.0.1:%2; root %1/www;
+    location / { dav_methods PUT; auth_basic "dav"; auth_basic_user_file %1/users; } } }
 )")
-                .arg(dir)
-                .arg(m_port)
+                .arg(dir.path())
+                .arg(port)
                 .toUtf8());
         config.close();
-        m_nginx.start(nginx, {QStringLiteral("-p"), dir, QStringLiteral("-e"),
-                              dir + QStringLiteral("/error.log"), QStringLiteral("-c"), config.fileName()});
-        for (QDeadlineTimer deadline(5000); !deadline.hasExpired(); QThread::msleep(20)) {
+        nginx.start(program, {u"-p"_qs, dir.path(), u"-e"_qs, dir.filePath(u"error.log"_qs), u"-c"_qs,
+                              config.fileName()});
+        const bool up = QTest::qWaitFor([this] {
             QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, m_port);
-            if (socket.waitForConnected(200))
-                return {};
-        }
-        return QStringLiteral("nginx did not start: ") +
-               QString::fromLocal8Bit(m_nginx.readAllStandardError());
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            return socket.waitForConnected(200);
+        });
+        return up ? QString()
+                  : u"nginx did not start: "_qs + QString::fromLocal8Bit(nginx.readAllStandardError());
     }
 
-    QUrl folder(const QString &name) const
+    QByteArray file(const QString &name) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2/").arg(m_port).arg(name));
+        QFile file(dir.filePath(u"www/live/"_qs + name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    QString path(const QString &relative) const { return m_dir.filePath(QStringLiteral("www/") + relative); }
 
-private:
-    QTemporaryDir m_dir;
-    QProcess m_nginx;
-    quint16 m_port = 0;
+    QTemporaryDir dir;
+    QProcess nginx;
+    quint16 port = 0;
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -102,7 +82,7 @@ TEST(LiveUpload, PutsThePagesAfterAHeatAndRetriesAFailureWithGrowingPauses)
 {
     const LocaleScope german{QLocale(QLocale::German, QLocale::Germany)};
     PrivateDav dav;
-    if (const QString why = dav.start(QStringLiteral("verein"), QStringLiteral("geheim")); !why.isEmpty())
+    if (const QString why = dav.start(); !why.isEmpty())
         GTEST_SKIP() << why.toStdString();
 
     Heat heat;
@@ -111,7 +91,7 @@ TEST(LiveUpload, PutsThePagesAfterAHeatAndRetriesAFailureWithGrowingPauses)
     live.upload().setFirstPause(std::chrono::milliseconds(50));
     QSignalSpy notices(&live, &LiveResults::notice);
     QSignalSpy tries(&live.upload(), &LiveUpload::finished);
-    const QUrl folder = dav.folder(QStringLiteral("live"));
+    const QUrl folder(QStringLiteral("http://127.0.0.1:%1/live/").arg(dav.port));
     passwords.remember(PasswordStore::keyOf(folder, QStringLiteral("verein")), QStringLiteral("geheim"));
     live.apply({0, folder.toString(), QStringLiteral("verein")});
 
@@ -128,7 +108,7 @@ TEST(LiveUpload, PutsThePagesAfterAHeatAndRetriesAFailureWithGrowingPauses)
     EXPECT_EQ(LiveUpload::retryPause(20, std::chrono::milliseconds(1000)), LiveUpload::LongestPause);
 
     // Once the folder is there, the next try succeeds and says so once.
-    ASSERT_TRUE(QDir().mkpath(dav.path(QStringLiteral("live"))));
+    ASSERT_TRUE(QDir(dav.dir.path()).mkpath(u"www/live"_qs));
     while (!tries.constLast()[0].toBool())
         ASSERT_TRUE(tries.wait(5000));
     ASSERT_EQ(notices.size(), 2);
@@ -144,8 +124,8 @@ TEST(LiveUpload, PutsThePagesAfterAHeatAndRetriesAFailureWithGrowingPauses)
     ASSERT_TRUE(QTest::qWaitFor([&] { return tries.size() == 2 && live.upload().idle(); }, 5000));
     EXPECT_EQ(tries.size(), 2);
     const Live::State state = Live::snapshot(heat.results, heat.race, {}, {});
-    EXPECT_EQ(readFile(dav.path(QStringLiteral("live/protokoll.html"))), Live::protocolPage(state));
-    const QByteArray index = readFile(dav.path(QStringLiteral("live/index.html")));
+    EXPECT_EQ(dav.file(u"protokoll.html"_qs), Live::protocolPage(state));
+    const QByteArray index = dav.file(u"index.html"_qs);
     EXPECT_TRUE(index.contains("\"rider\":\"Bert\",\"runs\":[{\"hundredths\":1234,\"time\":\"12,34\"}]"));
     EXPECT_TRUE(index.contains("\"time\":\"AUS\""));
 

@@ -73,6 +73,14 @@ public:
     const RaceState &race() const { return *m_race; }
     // Closes as "Beenden" does but asks nothing, also during a run: the system is ending the program.
     void closeWithoutQuestion();
+    // For the live results: the list's name and the protocol as "HTML" writes it, and their notices.
+    QString protocolName() const { return m_protocolName; }
+    ProtocolFormat::Table protocolTable() const { return shownTable(); }
+    void notify(const QString &text) { showNotice(text); }
+
+signals:
+    // The settings dialog closed with OK: the settings in memory may have changed.
+    void settingsApplied();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

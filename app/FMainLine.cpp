@@ -132,6 +132,7 @@ void TFormMain::bCFGClick()
         openComPorts();
         m_results->setScoring(Results::scoringOf(m_settings.Wertung));
         m_scoreboard->setScreenNumber(m_settings.Anzeigetafel);
+        emit settingsApplied();
     }
     // Nothing is focused that a stray Space or Enter could press.
     PanelT1->setFocus();

@@ -1,11 +1,14 @@
 #include "app/FMain.h"
 #include "app/ShutdownSignals.h"
+#include "live/LiveResults.h"
+#include "live/PasswordStore.h"
 #include "printing/FPP.h"
 #include "settings/Cfg.h"
 #include "settings/DlgYesNo.h"
 #include "settings/QtTranslations.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QLocale>
 
 int main(int argc, char *argv[])
@@ -24,6 +27,29 @@ int main(int argc, char *argv[])
     form.setYesNoDialog(&yesNo);
     TFormPP preview(&form);
     form.setPreviewWindow(&preview);
+
+    // Live results: the pages on the local network and the upload, following the settings.
+    PasswordStore passwords(PasswordStore::Backend::System);
+    cfg.setPasswordStore(&passwords);
+    LiveResults live(form.results(), form.race(), passwords);
+    live.protocolName = [&form] { return form.protocolName(); };
+    live.protocolTable = [&form] { return form.protocolTable(); };
+    QObject::connect(&live, &LiveResults::notice, &form, &TFormMain::notify);
+    QObject::connect(&live, &LiveResults::passwordNeeded, &form, [&form, &passwords](const QString &key) {
+        // No password store answered: asked once per start, kept in memory only.
+        bool ok = false;
+        const QString password = QInputDialog::getText(
+            &form, QStringLiteral("Live-Ergebnisse"),
+            QStringLiteral("Kein Passwortspeicher erreichbar. Passwort für das Hochladen (%1):").arg(key),
+            QLineEdit::Password, QString(), &ok);
+        passwords.remember(key, ok ? password : QString());
+    });
+    const auto applyLive = [&form, &live] {
+        const Settings &settings = form.settings();
+        live.apply({settings.LivePort, settings.LiveUpload, settings.LiveUser});
+    };
+    QObject::connect(&form, &TFormMain::settingsApplied, &live, applyLive);
+    applyLive();
     form.show();
 
     // Shutdown, logout and Ctrl+C end the program as "Beenden" does: settings written, ports closed.

@@ -86,6 +86,50 @@ int jitterMs(std::minstd_rand &random)
     return int(random() % 50u);
 }
 
+int runEdgeRounds(LinePath &path, int n, int gapMs, bool busy, std::minstd_rand &random, Errors &errors)
+{
+    std::atomic<int> busyStarted = 0;
+    int merged = 0;
+    QEventLoop loop;
+    std::thread edges([&] {
+        likeHardware();
+        onInterruptCpu();
+        for (int r = 0; r < n; ++r) {
+            if (busy)
+                postBusyTask(busyStarted);
+            const int finished = path.finished.load();
+            const quint64 edge0 = monotonicMicros();
+            path.fake->setLines(TIOCM_DSR);
+            const int gap = gapMs >= 100 ? gapMs + jitterMs(random) : gapMs;
+            sleepUntil(edge0 + quint64(gap) * 1000u);
+            const quint64 edge1 = monotonicMicros();
+            path.fake->setLines(TIOCM_DSR | TIOCM_CTS);
+            if (waitUntil(path.finished, finished + 1)) {
+                errors.add(edge0, edge1, path.stamps[0], path.stamps[1]);
+            } else {
+                // Both edges were read in one look: CTS goes first, so the STOPP found no run yet.
+                ++merged;
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [&path] {
+                        path.race = {true, true, false, false};
+                    },
+                    Qt::BlockingQueuedConnection);
+            }
+            // Both contacts open again, well apart from the next round's edges.
+            sleepMs(100 + jitterMs(random));
+            const int handled = path.handled.load();
+            path.fake->setLines(0);
+            waitUntil(path.handled, handled + 2);
+            sleepMs((busy ? 10 : 100) + jitterMs(random));
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    edges.join();
+    return merged;
+}
+
 void measureLineEdges(benchmark::State &state, int gapMs, bool busy, int n)
 {
     std::minstd_rand random(12345);
@@ -96,47 +140,10 @@ void measureLineEdges(benchmark::State &state, int gapMs, bool busy, int n)
     path.fake->waitUntilWaiting(2000);
     const int threadsAdded = threadCount() - threadsBefore;
     const int guardBefore = path.port->GuardFinds();
-    std::atomic<int> busyStarted = 0;
     bool realtime = false;
     int merged = 0;
     for (auto _ : state) {
-        QEventLoop loop;
-        std::thread edges([&] {
-            likeHardware();
-            onInterruptCpu();
-            for (int r = 0; r < n; ++r) {
-                if (busy)
-                    postBusyTask(busyStarted);
-                const int finished = path.finished.load();
-                const quint64 edge0 = monotonicMicros();
-                path.fake->setLines(TIOCM_DSR);
-                const int gap = gapMs >= 100 ? gapMs + jitterMs(random) : gapMs;
-                sleepUntil(edge0 + quint64(gap) * 1000u);
-                const quint64 edge1 = monotonicMicros();
-                path.fake->setLines(TIOCM_DSR | TIOCM_CTS);
-                if (waitUntil(path.finished, finished + 1)) {
-                    errors.add(edge0, edge1, path.stamps[0], path.stamps[1]);
-                } else {
-                    // Both edges were read in one look: CTS goes first, so the STOPP found no run yet.
-                    ++merged;
-                    QMetaObject::invokeMethod(
-                        qApp,
-                        [&path] {
-                            path.race = {true, true, false, false};
-                        },
-                        Qt::BlockingQueuedConnection);
-                }
-                // Both contacts open again, well apart from the next round's edges.
-                sleepMs(100 + jitterMs(random));
-                const int handled = path.handled.load();
-                path.fake->setLines(0);
-                waitUntil(path.handled, handled + 2);
-                sleepMs((busy ? 10 : 100) + jitterMs(random));
-            }
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-        loop.exec();
-        edges.join();
+        merged += runEdgeRounds(path, n, gapMs, busy, random, errors);
         realtime = path.port->Realtime();
     }
     errors.report(state);

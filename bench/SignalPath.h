@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -73,7 +74,8 @@ struct LinePath
         const auto comPort1DSR = [this](TComPort *sender) {
             const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
                                                         sender->ModemStatus(), settings, state);
-            switch (DispatchLineSignal(inputs, race)) {
+            const LineAction action = DispatchLineSignal(inputs, race);
+            switch (action) {
             case LineAction::Start:
                 race = {false, false, true, true};
                 stamps[0] = sender->EventStamp();
@@ -81,11 +83,14 @@ struct LinePath
             case LineAction::StopLane1:
                 stamps[1] = sender->EventStamp();
                 race = {true, true, false, false};
-                ++finished;
                 break;
             case LineAction::StopLane2:
             case LineAction::None: break;
             }
+            if (onAction && action != LineAction::None)
+                onAction(action, sender->EventStamp());
+            if (action == LineAction::StopLane1)
+                ++finished;
             ++handled;
         };
         QObject::connect(port.get(), &TComPort::OnCTS, comPort1DSR);
@@ -101,7 +106,15 @@ struct LinePath
     std::atomic<int> handled = 0;
     std::atomic<int> finished = 0;
     quint64 stamps[2] = {};
+    // What the program does with a START or STOPP besides deciding on it, on the main thread.
+    std::function<void(LineAction, quint64 stamp)> onAction;
 };
+
+// Makes n rounds of a START edge and, gapMs later (100 ms and more: with a random part), a STOPP edge
+// from a thread standing in for the hardware, while the main thread runs its event loop (kept busy
+// for 200 ms by a posted task each round when busy). Returns the rounds whose two edges were read
+// together.
+int runEdgeRounds(LinePath &path, int n, int gapMs, bool busy, std::minstd_rand &random, Errors &errors);
 
 // Edge pairs on the line path for n rounds, STOPP gapMs after START (100 ms and more: isolated edges
 // with a random part), the main thread idle or kept busy; reports the errors into the state's counters.

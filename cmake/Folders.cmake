@@ -2,7 +2,7 @@
 # only from the folders before it. "name:a,b" narrows that to the folders named (comms sits on platform
 # alone). A new folder is one word here; the build, the format and lint checks and the layer check
 # (cmake/CheckLayers.cmake) all take their folders from this list.
-set(OMBREL_LAYERS platform protocol controls printing comms:platform settings board app)
+set(OMBREL_LAYERS platform protocol controls printing comms:platform live:platform,protocol settings board app)
 
 set(OMBREL_FOLDERS ${OMBREL_LAYERS})
 list(TRANSFORM OMBREL_FOLDERS REPLACE ":.*" "")

@@ -41,7 +41,8 @@ endif()
 
 execute_process(COMMAND dpkg-deb -f ${deb} Depends OUTPUT_VARIABLE depends)
 foreach(package libqt6widgets6 libqt6printsupport6 libqt6multimedia6 libxlsxwriter[0-9a-z]*
-                fonts-liberation xdg-utils qt6-qpa-plugins libc6)
+                libqt6network6 libqt6httpserver6 libqt6keychain1 libqrencode4
+                fonts-liberation xdg-utils qt6-qpa-plugins ca-certificates libc6)
     if(NOT depends MATCHES "(^|, )${package}( \\([^)]*\\))?(,|\n|$)")
         string(APPEND failures "Depends lacks ${package}: ${depends}")
     endif()

@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     qt6-multimedia-dev qt6-translations-l10n
     libxlsxwriter-dev
+    # The live results; Debian's HTTP server module finds itself only beside the WebSockets module.
+    qt6-httpserver-dev qt6-websockets-dev qtkeychain-qt6-dev libqrencode-dev
     fonts-liberation fonts-dejavu-core
     xdg-utils
 )
@@ -22,6 +24,7 @@ for option in "$@"; do
                 qt6-base-private-dev
                 clang-format clang-tidy
                 unzip poppler-utils cups
+                nginx
                 "${packaging[@]}" desktop-file-utils lintian
             )
             ;;

@@ -66,7 +66,7 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     , m_settings(settings)
     , m_portMask(portMask)
 {
-    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 385));
+    setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 569));
     setFont(windowFont());
 
     // Under each port box sit the lamp of its line and the device behind the port, one low row each.
@@ -149,22 +149,23 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     for (QRadioButton *choice : {rbLetzterLauf, rbBesterLauf})
         choice->resize(choice->sizeHint().width(), 20); // a click beside the text misses it
 
-    // Under the paper: the screen of the spectators' board.
+    // Under the live results: the screen of the spectators' board.
     auto *boardLabel = new QLabel(QStringLiteral("Anzeigetafel:"), this);
-    boardLabel->setGeometry(279, 332, 211, RowHeight);
+    boardLabel->setGeometry(8, 504, 90, RowHeight);
     cbAnzeigetafel = new QComboBox(this);
     cbAnzeigetafel->setObjectName(QStringLiteral("cbAnzeigetafel"));
-    cbAnzeigetafel->setGeometry(279, 354, 211, RowHeight);
+    cbAnzeigetafel->setGeometry(100, 504, 211, RowHeight);
+    createLiveGroup();
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(8, 352, 75, 25);
+    OKBtn->setGeometry(8, 536, 75, 25);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &TCfgDialog::OKBtnClick);
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(92, 352, 75, 25);
+    CancelBtn->setGeometry(92, 536, 75, 25);
     connect(CancelBtn, &QPushButton::clicked, this, &TCfgDialog::reject);
 
     FormCreate();
@@ -209,6 +210,7 @@ void TCfgDialog::fillFromSettings()
     m_savedLayout = m_settings.CertLayout;
     (m_settings.Wertung == 1 ? rbBesterLauf : rbLetzterLauf)->setChecked(true);
     fillScreens();
+    fillLive();
 }
 
 void TCfgDialog::fillScreens()
@@ -245,6 +247,7 @@ int TCfgDialog::execute()
         applyConnection();
         applyScoring();
         applyScoreboard();
+        applyLive();
         return mrOk;
     }
     restoreLayout();

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QPoint>
 #include <QSpinBox>
@@ -21,6 +22,7 @@ class QLineEdit;
 class QPainter;
 class QPushButton;
 class QRadioButton;
+class PasswordStore;
 class TBitBtnWithColor;
 class TLed;
 class TPaperPreview;
@@ -105,6 +107,20 @@ public:
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
 
+    // "Live-Ergebnisse": the pages on the local network and the upload to a web site.
+    QGroupBox *GroupLive = nullptr;
+    QCheckBox *cbLive = nullptr; // "Im Netzwerk zeigen"
+    QSpinBox *seLivePort = nullptr;
+    QLabel *lLiveAddresses = nullptr; // what to type on a phone
+    QLabel *lLiveQr = nullptr;        // the first of them as a QR code
+    QLineEdit *eUpload = nullptr;     // "Hochladen nach"
+    QLineEdit *eUser = nullptr;
+    QLineEdit *ePassword = nullptr;
+    // The machine's addresses for the phones; unset means the network interfaces'.
+    std::function<QList<QHostAddress>()> LocalAddresses;
+    // Where the upload's password is kept; without one the password box stays empty.
+    void setPasswordStore(PasswordStore *store) { m_passwords = store; }
+
     // The certificate layout editor.
     QCheckBox *cbON = nullptr;
     QComboBox *cbWho = nullptr;
@@ -152,6 +168,7 @@ public:
     void applyConnection();  // OK: the chosen ports, lines and modes into the settings
     void applyScoring();     // OK: the chosen "Wertung" into the settings
     void applyScoreboard();  // OK: the chosen screen of the scoreboard into the settings
+    void applyLive();        // OK: the live results into the settings, the password into its store
     void restoreLayout();    // Cancel: the layout as it was when the dialog was filled
 
     void FormCreate();
@@ -177,6 +194,9 @@ protected:
 private:
     void createCertificateEditor();
     void fillScreens();
+    void createLiveGroup();
+    void fillLive();
+    void liveChange(); // the addresses follow the port, OK needs an upload address that works
     void storeCurrentField();
     void loadField(int kind);
     int zoomScale() const { return cbZoom->currentIndex() + 1; }
@@ -189,5 +209,6 @@ private:
     QByteArray m_savedLayout;
     QHash<int, quint32> m_portStatus;
     QString m_protocolName;
+    PasswordStore *m_passwords = nullptr;
     TColor m_fontColor = clWindowText; // bFont's caption colour, kept as stored (system colours too)
 };

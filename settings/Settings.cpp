@@ -24,14 +24,15 @@ enum class Slice {
     LineByte, // bits 8-15; anything but 0 or 1 reads as 0
 };
 
-using Field = std::variant<int Settings::*, std::optional<int> Settings::*, QByteArray Settings::*>;
+using Field = std::variant<int Settings::*, std::optional<int> Settings::*, QByteArray Settings::*,
+                           QString Settings::*>;
 
 struct SettingRow
 {
     QStringView name; // the stored value
     Field field;
     Slice slice;
-    int initial;      // integers only; an absent place has none, the layout starts all zero
+    int initial;      // integers only; an absent place has none, the layout starts all zero, texts empty
     int savePosition; // 1 is written first; 0 for a row whose value an earlier row writes
     // A stored value outside loads as the initial one: a mode no box item stands for would be saved
     // back as no choice at all.
@@ -57,12 +58,16 @@ const SettingRow SettingsTable[] = {
     {u"Mode", &Settings::Mode, Slice::Whole, 1, 11, 0, 1},
     {u"Wertung", &Settings::Wertung, Slice::Whole, 0, 12, 0, 1},
     {u"Anzeigetafel", &Settings::Anzeigetafel, Slice::Whole, 0, 13, 0},
+    {u"LivePort", &Settings::LivePort, Slice::Whole, 0, 14, 0, 65535},
+    {u"LiveUpload", &Settings::LiveUpload, Slice::Whole, 0, 15},
+    {u"LiveUser", &Settings::LiveUser, Slice::Whole, 0, 16},
 };
 
 // Larger than any file the program writes: the layout with every byte escaped to at most four
-// characters, a dozen numbers and the group line. A bigger file is not the program's own, and reading
-// it would cost every start and every write at the exit its whole size.
-constexpr qint64 LargestSettingsFile = 4 * qint64(CertLayoutSize) + 1024;
+// characters, the texts with every character escaped to at most six, a dozen numbers and the group
+// line. A bigger file is not the program's own, and reading it would cost every start and every
+// write at the exit its whole size.
+constexpr qint64 LargestSettingsFile = 4 * qint64(CertLayoutSize) + qint64(2 * 6) * MaxTextSetting + 1024;
 
 template <class... Ts> struct Overloaded : Ts...
 {
@@ -108,6 +113,7 @@ qint32 storedInteger(const Settings &settings, QStringView name)
                            bits |= toStored((settings.*f).value_or(0), row.slice);
                        },
                        [](QByteArray Settings::*) {},
+                       [](QString Settings::*) {},
                    },
                    row.field);
     }
@@ -140,6 +146,13 @@ bool readRow(const SettingRow &row, Settings &settings, const SettingsFile &file
                               if (!file.readBinary(name, stored, &length))
                                   return false;
                               settings.*f = certLayoutFromStored(QByteArrayView(stored).first(length));
+                              return true;
+                          },
+                          [&](QString Settings::*f) {
+                              QString text;
+                              if (!file.readText(name, text))
+                                  return false;
+                              settings.*f = text.size() > MaxTextSetting ? QString() : text;
                               return true;
                           },
                       },
@@ -192,6 +205,7 @@ Settings::Settings()
                        [&](int Settings::*f) { this->*f = row.initial; },
                        [&](std::optional<int> Settings::*f) { this->*f = std::nullopt; },
                        [&](QByteArray Settings::*f) { this->*f = QByteArray(CertLayoutSize, '\0'); },
+                       [&](QString Settings::*f) { this->*f = QString(); },
                    },
                    row.field);
     }
@@ -264,6 +278,17 @@ bool SettingsFile::readInteger(const QString &name, qint32 &value) const
     return true;
 }
 
+bool SettingsFile::readText(const QString &name, QString &value) const
+{
+    if (!m_settings)
+        return false;
+    const QVariant stored = m_settings->value(name);
+    if (stored.typeId() != QMetaType::QString)
+        return false; // missing, a byte array, a list
+    value = stored.toString();
+    return true;
+}
+
 bool SettingsFile::readBinary(const QString &name, QByteArray &buffer, qsizetype *length) const
 {
     if (length)
@@ -297,6 +322,14 @@ bool SettingsFile::writeBinary(const QString &name, const QByteArray &bytes)
     if (!m_settings)
         return false;
     m_settings->setValue(name, bytes);
+    return commit();
+}
+
+bool SettingsFile::writeText(const QString &name, const QString &text)
+{
+    if (!m_settings)
+        return false;
+    m_settings->setValue(name, text);
     return commit();
 }
 
@@ -343,6 +376,8 @@ QString writeSettings(const Settings &settings, SettingsFile &file)
         bool written = false;
         if (const auto *bytes = std::get_if<QByteArray Settings::*>(&row->field))
             written = file.writeBinary(name, (settings.**bytes).leftJustified(CertLayoutSize, '\0', true));
+        else if (const auto *text = std::get_if<QString Settings::*>(&row->field))
+            written = file.writeText(name, (settings.**text).left(MaxTextSetting));
         else
             written = file.writeInteger(name, storedInteger(settings, row->name));
         if (!written) {

@@ -46,7 +46,16 @@ struct Settings
     int Mode;         // item of cbMode: 0 "Passprufüng", 1 "Passrennen"
     int Wertung;      // 0 "Letzter Lauf zählt", 1 "Bester Lauf zählt"; anything else scores as 0
     int Anzeigetafel; // the scoreboard's screen: 0 off, n the n-th screen of the desktop
+
+    // Live results: the port of the pages on the local network (0 = off), and the WebDAV folder the
+    // pages are uploaded to with its user. The password is kept in the desktop's password store.
+    int LivePort;
+    QString LiveUpload;
+    QString LiveUser;
 };
+
+// The longest text a text setting keeps.
+inline constexpr int MaxTextSetting = 1000;
 
 // "\Software\" and the program file's name without folder and extension: renaming the program file
 // starts from fresh settings.
@@ -76,6 +85,8 @@ public:
     QStringList valueNames() const;
     // Fails when the value is missing or not an integer.
     bool readInteger(const QString &name, qint32 &value) const;
+    // Fails when the value is missing or not a single text.
+    bool readText(const QString &name, QString &value) const;
     // Reads into the whole of buffer: a missing value reads nothing and succeeds, a shorter one fills
     // the start; a longer one or one that is not binary fails and leaves buffer alone. length, when
     // given, receives the number of bytes read.
@@ -83,6 +94,7 @@ public:
     // Each write reaches the disk before it returns, so a failure names the value that was refused.
     bool writeInteger(const QString &name, qint32 value);
     bool writeBinary(const QString &name, const QByteArray &bytes);
+    bool writeText(const QString &name, const QString &text);
 
 private:
     bool commit();

@@ -64,7 +64,8 @@ protected:
 void expectInitial(const Settings &s, int firstNotRead)
 {
     // Index in load order: Port1, Port2, Line1, Line2, Alg1, Alg2, Left, Top, Width, Height, Nadpis,
-    // FilterInd, Mode, Wertung. Values from firstNotRead on must hold their initial values.
+    // FilterInd, Mode, Wertung, LivePort, LiveUpload, LiveUser. Values from firstNotRead on must hold
+    // their initial values.
     const Settings initial;
     const bool same[] = {s.Port1 == initial.Port1,
                          s.Port2 == initial.Port2,
@@ -79,7 +80,10 @@ void expectInitial(const Settings &s, int firstNotRead)
                          s.CertLayout == initial.CertLayout,
                          s.FilterInd == initial.FilterInd,
                          s.Mode == initial.Mode,
-                         s.Wertung == initial.Wertung};
+                         s.Wertung == initial.Wertung,
+                         s.LivePort == initial.LivePort,
+                         s.LiveUpload == initial.LiveUpload,
+                         s.LiveUser == initial.LiveUser};
     for (int i = firstNotRead; i < int(std::size(same)); ++i)
         EXPECT_TRUE(same[i]) << "value " << i << " in load order was read after a failed read";
 }
@@ -122,6 +126,9 @@ TEST_F(SettingsStore, RoundTripThroughAFreshFile)
     s.FilterInd = 3;
     s.Mode = 0;
     s.Wertung = 1;
+    s.LivePort = 8080;
+    s.LiveUpload = u"https://verein.example/ergebnisse, live/"_qs;
+    s.LiveUser = u"Zeitnahme"_qs;
     {
         SettingsFile file(path);
         EXPECT_EQ(writeSettings(s, file), QString());
@@ -153,6 +160,9 @@ TEST_F(SettingsStore, RoundTripThroughAFreshFile)
     EXPECT_EQ(back.FilterInd, 3);
     EXPECT_EQ(back.Mode, 0);
     EXPECT_EQ(back.Wertung, 1);
+    EXPECT_EQ(back.LivePort, 8080);
+    EXPECT_EQ(back.LiveUpload, s.LiveUpload);
+    EXPECT_EQ(back.LiveUser, s.LiveUser);
 }
 
 TEST_F(SettingsStore, PortValuesCarryPortAndLine)

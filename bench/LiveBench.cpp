@@ -1,0 +1,301 @@
+// The live pages under load: 200 phones poll /live.json twice a second over keep-alive connections
+// to 127.0.0.1 while heats run through the signal path (START and STOPP edges on a scripted port,
+// decided on the main thread, the run and its time entering the race state and the results).
+//
+// One run, two phases of the same heats: without clients, then with them. Reported: the answer time
+// of /live.json (median, p99, max, from the request's write to the answer's last byte, in ms); the
+// main thread's longest stall (longest gap of a 1 ms timer beyond its interval, in ms) in each phase;
+// the most processor time the main thread spent between two ticks of that timer; the p99 and median
+// of the START/STOPP stamp error in µs in each phase; requests answered; the resident memory after
+// 1,000 and 5,000 answers and at the end (at least 10,000 answers), in kB; what the main thread
+// spends on a change (the copy for the pages) and what the upload's pages cost, in µs. Rounds per
+// phase: OMBREL_BENCH_ROUNDS / 10 (default 100); the run stops by itself after three minutes at most.
+#include "bench/SignalPath.h"
+#include "live/LiveResults.h"
+#include "live/LiveServer.h"
+#include "live/PasswordStore.h"
+#include "platform/TickCount.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int Phones = 200;
+constexpr quint64 PollMicros = 500000;
+constexpr int LeastRequests = 10000;
+constexpr qint64 LongestRunMs = 180000;
+
+long residentKb()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = fopen("/proc/self/statm", "r")) {
+        if (fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The phones, in a thread of their own: each asks again half a second after it asked last, once
+// its answer is complete.
+class PhoneCrowd : public QObject
+{
+public:
+    explicit PhoneCrowd(quint16 port)
+        : m_port(port)
+    {}
+
+    void start()
+    {
+        answerMs.reserve(size_t(LeastRequests) * 4); // its growth is not to count as the server's
+        const quint64 now = monotonicMicros();
+        for (int i = 0; i < Phones; ++i) {
+            auto *socket = new QTcpSocket(this);
+            socket->connectToHost(QHostAddress::LocalHost, m_port);
+            m_phones.push_back({socket, {}, -1, 0, now + PollMicros * quint64(i) / Phones, false});
+            connect(socket, &QTcpSocket::readyRead, this, [this, i] { received(m_phones[size_t(i)]); });
+        }
+        auto *tick = new QTimer(this);
+        tick->setTimerType(Qt::PreciseTimer);
+        connect(tick, &QTimer::timeout, this, &PhoneCrowd::ask);
+        tick->start(2);
+    }
+
+    std::atomic<int> answered = 0;
+    std::atomic<long> residentAt1000 = 0;
+    std::atomic<long> residentAt5000 = 0;
+    std::vector<double> answerMs; // read once the crowd's thread has ended
+
+private:
+    struct Phone
+    {
+        QTcpSocket *socket;
+        QByteArray buffer;
+        qsizetype expected; // the answer's length once its header is in, -1 before
+        quint64 sentAt;
+        quint64 due;
+        bool waiting;
+    };
+
+    void ask()
+    {
+        const quint64 now = monotonicMicros();
+        for (Phone &phone : m_phones) {
+            if (phone.waiting || phone.due > now || phone.socket->state() != QAbstractSocket::ConnectedState)
+                continue;
+            phone.socket->write("GET /live.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+            phone.sentAt = now;
+            phone.due = now + PollMicros;
+            phone.waiting = true;
+        }
+    }
+
+    void received(Phone &phone)
+    {
+        phone.buffer += phone.socket->readAll();
+        if (phone.expected < 0) {
+            const qsizetype end = phone.buffer.indexOf("\r\n\r\n");
+            const qsizetype length = phone.buffer.indexOf("Content-Length: ");
+            if (end < 0 || length < 0)
+                return;
+            const qsizetype lineEnd = phone.buffer.indexOf("\r\n", length);
+            phone.expected = end + 4 + phone.buffer.mid(length + 16, lineEnd - length - 16).toLongLong();
+        }
+        if (phone.buffer.size() < phone.expected)
+            return;
+        answerMs.push_back(double(monotonicMicros() - phone.sentAt) / 1000.0);
+        phone.buffer.remove(0, phone.expected);
+        phone.expected = -1;
+        phone.waiting = false;
+        const int count = ++answered;
+        if (count == 1000)
+            residentAt1000 = residentKb();
+        else if (count == 5000)
+            residentAt5000 = residentKb();
+    }
+
+    quint16 m_port;
+    std::vector<Phone> m_phones;
+};
+
+quint64 threadCpuMicros()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return quint64(now.tv_sec) * 1000000u + quint64(now.tv_nsec) / 1000u;
+}
+
+// The longest gap of a 1 ms timer on the main thread beyond its interval, and the most processor
+// time the main thread itself spent between two of its ticks: the first counts the moments the
+// system gave the thread no processor as well, the second only the thread's own work.
+class StallWatch : public QObject
+{
+public:
+    StallWatch()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const quint64 now = monotonicMicros();
+            const quint64 cpu = threadCpuMicros();
+            longestMs = std::max(longestMs, double(qint64(now - m_last) - 1000) / 1000.0);
+            busiestMs = std::max(busiestMs, double(cpu - m_lastCpu) / 1000.0);
+            m_last = now;
+            m_lastCpu = cpu;
+        });
+    }
+    void start()
+    {
+        longestMs = 0;
+        busiestMs = 0;
+        m_last = monotonicMicros();
+        m_lastCpu = threadCpuMicros();
+        m_timer.start(1);
+    }
+    void stop() { m_timer.stop(); }
+    double longestMs = 0;
+    double busiestMs = 0;
+
+private:
+    QTimer m_timer;
+    quint64 m_last = 0;
+    quint64 m_lastCpu = 0;
+};
+
+void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
+{
+    const int n = rounds(10);
+    Results::ResultsModel results;
+    QList<QStringList> riders;
+    for (int i = 1; i <= 60; ++i)
+        riders.append(
+            {QString::number(i), QStringLiteral("Reiterin %1").arg(i), QStringLiteral("Pferd %1").arg(i)});
+    results.load(Results::headerCaptions(), riders);
+    RaceState race;
+    race.setTwoLanes(false);
+    PasswordStore passwords(PasswordStore::Backend::MemoryOnly);
+    LiveResults live(results, race, passwords);
+    quint16 port = 0;
+    QObject::connect(&live.server(), &LiveServer::listening, [&port](quint16 actual) { port = actual; });
+    live.server().listen(0, QHostAddress::LocalHost);
+    QElapsedTimer waited;
+    waited.start();
+    while (port == 0 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (port == 0) {
+        state.SkipWithError("the live server did not listen");
+        return;
+    }
+
+    // Each START puts the next rider on the lane; each STOPP enters the time.
+    LinePath path;
+    int rider = 0;
+    path.onAction = [&](LineAction action, quint64 stamp) {
+        if (action == LineAction::Start) {
+            race.reset();
+            race.setLaneNumber(0, rider % 60 + 1);
+            race.start(stamp);
+        } else if (action == LineAction::StopLane1) {
+            const qint64 ms = race.stopLane(0, stamp);
+            results.addRun(rider % 60 + 1, {int(ms / 10), Results::Run::Valid});
+            ++rider;
+        }
+    };
+    path.port->Open();
+    path.fake->waitUntilWaiting(2000);
+    std::minstd_rand random(12345);
+    StallWatch stall;
+    Errors idle;
+    Errors loaded;
+    double stallIdle = 0;
+    double stallLoaded = 0;
+    double busyIdle = 0;
+    double busyLoaded = 0;
+    QThread crowdThread;
+    auto *crowd = new PhoneCrowd(port);
+    for (auto _ : state) {
+        stall.start();
+        runEdgeRounds(path, n, 100, false, random, idle);
+        stall.stop();
+        stallIdle = stall.longestMs;
+        busyIdle = stall.busiestMs;
+
+        crowd->moveToThread(&crowdThread);
+        QObject::connect(&crowdThread, &QThread::finished, crowd, &QObject::deleteLater);
+        crowdThread.start();
+        QMetaObject::invokeMethod(crowd, [crowd] { crowd->start(); });
+        QElapsedTimer running;
+        running.start();
+        while (crowd->answered < Phones && running.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        stall.start();
+        runEdgeRounds(path, n, 100, false, random, loaded);
+        while (crowd->answered < LeastRequests && running.elapsed() < LongestRunMs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        stall.stop();
+        stallLoaded = stall.longestMs;
+        busyLoaded = stall.busiestMs;
+    }
+    const long residentEnd = residentKb();
+    const long residentAt1000 = crowd->residentAt1000;
+    const long crowd5000 = crowd->residentAt5000;
+    const int answered = crowd->answered;
+    std::vector<double> answers;
+    QMetaObject::invokeMethod(
+        crowd, [crowd, &answers] { answers = crowd->answerMs; }, Qt::BlockingQueuedConnection);
+    crowdThread.quit();
+    crowdThread.wait();
+    path.port->Close();
+
+    // What the main thread does itself after each change: the copy for the pages; and what making
+    // the upload's pages costs in Qt's thread pool after a change of the results.
+    std::vector<double> copyUs;
+    std::vector<double> uploadPagesUs;
+    for (int i = 0; i < 1000; ++i) {
+        const quint64 t0 = monotonicMicros();
+        const auto copy = std::make_shared<const Live::State>(Live::snapshot(results, race, {}, {}));
+        const quint64 t1 = monotonicMicros();
+        benchmark::DoNotOptimize(LiveUpload::filesOf(*copy));
+        copyUs.push_back(double(t1 - t0));
+        uploadPagesUs.push_back(double(monotonicMicros() - t1));
+    }
+    std::sort(copyUs.begin(), copyUs.end());
+    std::sort(uploadPagesUs.begin(), uploadPagesUs.end());
+    state.counters["main_copy_med_us"] = Errors::at(copyUs, 0.5);
+    state.counters["main_copy_p99_us"] = Errors::at(copyUs, 0.99);
+    state.counters["pool_upload_pages_med_us"] = Errors::at(uploadPagesUs, 0.5);
+    state.counters["pool_upload_pages_p99_us"] = Errors::at(uploadPagesUs, 0.99);
+
+    std::sort(answers.begin(), answers.end());
+    for (std::vector<double> *stamps : {&idle.stamp, &loaded.stamp})
+        std::sort(stamps->begin(), stamps->end());
+    state.counters["answer_med_ms"] = Errors::at(answers, 0.5);
+    state.counters["answer_p99_ms"] = Errors::at(answers, 0.99);
+    state.counters["answer_max_ms"] = answers.empty() ? 0.0 : answers.back();
+    state.counters["requests"] = answered;
+    state.counters["main_stall_max_ms_without"] = stallIdle;
+    state.counters["main_stall_max_ms_with"] = stallLoaded;
+    state.counters["main_busy_max_ms_without"] = busyIdle;
+    state.counters["main_busy_max_ms_with"] = busyLoaded;
+    state.counters["stamp_p99_us_without"] = Errors::at(idle.stamp, 0.99);
+    state.counters["stamp_p99_us_with"] = Errors::at(loaded.stamp, 0.99);
+    state.counters["stamp_med_us_without"] = Errors::at(idle.stamp, 0.5);
+    state.counters["stamp_med_us_with"] = Errors::at(loaded.stamp, 0.5);
+    state.counters["rounds"] = double(loaded.lane.size());
+    state.counters["rss_kb_at_1000"] = double(residentAt1000);
+    state.counters["rss_kb_at_5000"] = double(crowd5000);
+    state.counters["rss_kb_at_end"] = double(residentEnd);
+}
+
+BENCHMARK(BM_LiveClientsWhileHeatsRun)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace

@@ -24,7 +24,7 @@ class LiveServer : public QObject
 public:
     struct Limits
     {
-        qint64 requestBytes = 8 * 1024;
+        qint64 requestBytes = qint64(8) * 1024;
         int connections = 256;
         // A connection that brought no complete request for this long is closed.
         std::chrono::milliseconds idle{30000};

@@ -1,6 +1,7 @@
-// The live pages under load: 200 phones poll /live.json twice a second over keep-alive connections
-// to 127.0.0.1 while heats run through the signal path (START and STOPP edges on a scripted port,
-// decided on the main thread, the run and its time entering the race state and the results).
+// The live pages under load: 200 phones (live_phones, a process of their own) poll /live.json twice
+// a second over keep-alive connections to 127.0.0.1 while heats run through the signal path (START
+// and STOPP edges on a scripted port, decided on the main thread, the run and its time entering the
+// race state and the results).
 //
 // One run, two phases of the same heats: without clients, then with them. Reported: the answer time
 // of /live.json (median, p99, max, from the request's write to the answer's last byte, in ms); the
@@ -19,8 +20,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -30,7 +31,6 @@
 namespace {
 
 constexpr int Phones = 200;
-constexpr quint64 PollMicros = 500000;
 constexpr int LeastRequests = 10000;
 constexpr qint64 LongestRunMs = 180000;
 
@@ -46,86 +46,56 @@ long residentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// The phones, in a thread of their own: each asks again half a second after it asked last, once
-// its answer is complete.
+// The phones, in a process of their own (live_phones beside this program), as phones are devices of
+// their own: only the server's side of the traffic is this process's work.
 class PhoneCrowd : public QObject
 {
 public:
     explicit PhoneCrowd(quint16 port)
-        : m_port(port)
-    {}
-
-    void start()
     {
-        answerMs.reserve(size_t(LeastRequests) * 4); // its growth is not to count as the server's
-        const quint64 now = monotonicMicros();
-        for (int i = 0; i < Phones; ++i) {
-            auto *socket = new QTcpSocket(this);
-            socket->connectToHost(QHostAddress::LocalHost, m_port);
-            m_phones.push_back({socket, {}, -1, 0, now + PollMicros * quint64(i) / Phones, false});
-            connect(socket, &QTcpSocket::readyRead, this, [this, i] { received(m_phones[size_t(i)]); });
-        }
-        auto *tick = new QTimer(this);
-        tick->setTimerType(Qt::PreciseTimer);
-        connect(tick, &QTimer::timeout, this, &PhoneCrowd::ask);
-        tick->start(2);
+        connect(&m_process, &QProcess::readyReadStandardOutput, this, &PhoneCrowd::read);
+        m_process.setReadChannel(QProcess::StandardOutput);
+        m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/live_phones"),
+                        {QString::number(port)});
     }
 
-    std::atomic<int> answered = 0;
-    std::atomic<long> residentAt1000 = 0;
-    std::atomic<long> residentAt5000 = 0;
-    std::vector<double> answerMs; // read once the crowd's thread has ended
+    bool started() { return m_process.waitForStarted(5000); }
+
+    // Ends the phones and returns their answer times, sorted.
+    std::vector<double> finish()
+    {
+        m_process.closeWriteChannel();
+        m_process.waitForFinished(30000);
+        read();
+        std::sort(m_times.begin(), m_times.end());
+        return m_times;
+    }
+
+    int answered = 0;
+    long residentAt1000 = 0;
+    long residentAt5000 = 0;
 
 private:
-    struct Phone
+    void read()
     {
-        QTcpSocket *socket;
-        QByteArray buffer;
-        qsizetype expected; // the answer's length once its header is in, -1 before
-        quint64 sentAt;
-        quint64 due;
-        bool waiting;
-    };
-
-    void ask()
-    {
-        const quint64 now = monotonicMicros();
-        for (Phone &phone : m_phones) {
-            if (phone.waiting || phone.due > now || phone.socket->state() != QAbstractSocket::ConnectedState)
-                continue;
-            phone.socket->write("GET /live.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-            phone.sentAt = now;
-            phone.due = now + PollMicros;
-            phone.waiting = true;
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine().trimmed();
+            if (line.startsWith("answered ")) {
+                answered = line.mid(9).toInt();
+                if (answered == 1000)
+                    residentAt1000 = residentKb();
+                else if (answered == 5000)
+                    residentAt5000 = residentKb();
+            } else if (line.startsWith("times")) {
+                for (const QByteArray &time : line.mid(5).split(' '))
+                    if (!time.isEmpty())
+                        m_times.push_back(time.toDouble());
+            }
         }
     }
 
-    void received(Phone &phone)
-    {
-        phone.buffer += phone.socket->readAll();
-        if (phone.expected < 0) {
-            const qsizetype end = phone.buffer.indexOf("\r\n\r\n");
-            const qsizetype length = phone.buffer.indexOf("Content-Length: ");
-            if (end < 0 || length < 0)
-                return;
-            const qsizetype lineEnd = phone.buffer.indexOf("\r\n", length);
-            phone.expected = end + 4 + phone.buffer.mid(length + 16, lineEnd - length - 16).toLongLong();
-        }
-        if (phone.buffer.size() < phone.expected)
-            return;
-        answerMs.push_back(double(monotonicMicros() - phone.sentAt) / 1000.0);
-        phone.buffer.remove(0, phone.expected);
-        phone.expected = -1;
-        phone.waiting = false;
-        const int count = ++answered;
-        if (count == 1000)
-            residentAt1000 = residentKb();
-        else if (count == 5000)
-            residentAt5000 = residentKb();
-    }
-
-    quint16 m_port;
-    std::vector<Phone> m_phones;
+    QProcess m_process;
+    std::vector<double> m_times;
 };
 
 quint64 threadCpuMicros()
@@ -220,8 +190,7 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
     double stallLoaded = 0;
     double busyIdle = 0;
     double busyLoaded = 0;
-    QThread crowdThread;
-    auto *crowd = new PhoneCrowd(port);
+    std::unique_ptr<PhoneCrowd> crowd;
     for (auto _ : state) {
         stall.start();
         runEdgeRounds(path, n, 100, false, random, idle);
@@ -229,10 +198,11 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
         stallIdle = stall.longestMs;
         busyIdle = stall.busiestMs;
 
-        crowd->moveToThread(&crowdThread);
-        QObject::connect(&crowdThread, &QThread::finished, crowd, &QObject::deleteLater);
-        crowdThread.start();
-        QMetaObject::invokeMethod(crowd, [crowd] { crowd->start(); });
+        crowd = std::make_unique<PhoneCrowd>(port);
+        if (!crowd->started()) {
+            state.SkipWithError("live_phones did not start");
+            return;
+        }
         QElapsedTimer running;
         running.start();
         while (crowd->answered < Phones && running.elapsed() < 10000)
@@ -246,18 +216,14 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
         busyLoaded = stall.busiestMs;
     }
     const long residentEnd = residentKb();
+    const std::vector<double> answers = crowd->finish();
     const long residentAt1000 = crowd->residentAt1000;
     const long crowd5000 = crowd->residentAt5000;
-    const int answered = crowd->answered;
-    std::vector<double> answers;
-    QMetaObject::invokeMethod(
-        crowd, [crowd, &answers] { answers = crowd->answerMs; }, Qt::BlockingQueuedConnection);
-    crowdThread.quit();
-    crowdThread.wait();
+    const int answered = int(answers.size());
     path.port->Close();
 
     // What the main thread does itself after each change: the copy for the pages; and what making
-    // the upload's pages costs in Qt's thread pool after a change of the results.
+    // the upload's pages costs in the upload's thread after a change of the results.
     std::vector<double> copyUs;
     std::vector<double> uploadPagesUs;
     for (int i = 0; i < 1000; ++i) {
@@ -275,7 +241,6 @@ void BM_LiveClientsWhileHeatsRun(benchmark::State &state)
     state.counters["pool_upload_pages_med_us"] = Errors::at(uploadPagesUs, 0.5);
     state.counters["pool_upload_pages_p99_us"] = Errors::at(uploadPagesUs, 0.99);
 
-    std::sort(answers.begin(), answers.end());
     for (std::vector<double> *stamps : {&idle.stamp, &loaded.stamp})
         std::sort(stamps->begin(), stamps->end());
     state.counters["answer_med_ms"] = Errors::at(answers, 0.5);

@@ -1,5 +1,6 @@
 #include "live/LiveServer.h"
 
+#include "platform/ThreadPriority.h"
 #include "platform/TickCount.h"
 
 #include <QAbstractHttpServer>
@@ -311,6 +312,7 @@ LiveServer::LiveServer(QObject *parent)
     , m_published(std::make_shared<Live::Published>())
 {
     m_thread.setObjectName(QStringLiteral("LiveServer"));
+    connect(&m_thread, &QThread::started, &lowerCurrentThreadPriority); // runs in the new thread
     m_context = new QObject;
     m_context->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);

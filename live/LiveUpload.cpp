@@ -1,5 +1,6 @@
 #include "live/LiveUpload.h"
 
+#include "platform/ThreadPriority.h"
 #include "platform/TickCount.h"
 
 #include <QAuthenticator>
@@ -32,6 +33,7 @@ LiveUpload::LiveUpload(QObject *parent)
     : QObject(parent)
     , m_network(new QNetworkAccessManager(this))
 {
+    m_maker.setMaxThreadCount(1);
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &LiveUpload::startNext);
     connect(&m_making, &QFutureWatcher<QList<File>>::finished, this, &LiveUpload::made);
@@ -106,7 +108,10 @@ void LiveUpload::startNext()
         return;
     m_currentState = std::move(m_pending);
     m_pending.reset();
-    m_making.setFuture(QtConcurrent::run([state = m_currentState] { return filesOf(*state); }));
+    m_making.setFuture(QtConcurrent::run(&m_maker, [state = m_currentState] {
+        lowerCurrentThreadPriority();
+        return filesOf(*state);
+    }));
 }
 
 void LiveUpload::made()

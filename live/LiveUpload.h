@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -21,8 +22,8 @@ class QNetworkAccessManager;
 // Puts the live pages into a folder of a WebDAV server with HTTP PUT, one state after the other:
 // a state handed in while another is on its way replaces any state still waiting, so only the
 // newest goes next. A failed upload is tried again after a pause that doubles up to a minute.
-// Nothing here waits: the pages are made in Qt's thread pool, the network runs in the event loop
-// and in Qt's own threads.
+// Nothing here waits: the pages are made in a thread of the upload's own, the network runs in the
+// event loop and in Qt's own threads.
 class LiveUpload : public QObject
 {
     Q_OBJECT
@@ -73,6 +74,7 @@ private:
     QString m_password;
     std::shared_ptr<const Live::State> m_pending; // the newest state not yet on its way
     std::shared_ptr<const Live::State> m_currentState;
+    QThreadPool m_maker; // one thread of its own, below the main thread's share of the processor
     QFutureWatcher<QList<File>> m_making;
     QList<File> m_current;
     int m_fileIndex = 0;

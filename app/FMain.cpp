@@ -356,7 +356,7 @@ void TFormMain::bExitClick()
 
 void TFormMain::Label5Click()
 {
-    shellOpen(QUrl(MakerWebAddress()));
+    shellOpen(QUrl(makerWebAddress()));
 }
 
 void TFormMain::showNotice(const QString &text)

@@ -377,8 +377,8 @@ void TFormMain::FormResize()
     // Run columns can leave "Name" too little; the grid then scrolls sideways instead. Setting the
     // policy lays the grid out, which can show the vertical scroll bar and so take room again.
     constexpr int NarrowestName = 120;
-    for (int pass = 0, room = -1; pass < 3 && room != SortGrid1->ClientWidth(); ++pass) {
-        room = SortGrid1->ClientWidth();
+    for (int pass = 0, room = -1; pass < 3 && room != SortGrid1->clientWidth(); ++pass) {
+        room = SortGrid1->clientWidth();
         const int name = room - fixed - SortGrid1->ColCount();
         SortGrid1->setHorizontalScrollBarPolicy(name < NarrowestName ? Qt::ScrollBarAsNeeded
                                                                      : Qt::ScrollBarAlwaysOff);

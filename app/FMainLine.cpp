@@ -41,16 +41,16 @@ LineSettings TFormMain::lineSettings() const
 
 void TFormMain::ComPort1DSR(TComPort *sender)
 {
-    const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(), sender->ModemStatus(),
+    const LineSignals inputs = decideLineSignal(sender->Port(), sender->currentEvent(), sender->modemStatus(),
                                                 lineSettings(), LineState);
     const RaceView race{startAvailableNow(), m_race->armed(), m_race->laneRunning(0), m_race->laneRunning(1)};
     switch (DispatchLineSignal(inputs, race)) {
     case LineAction::Start:
-        startRun(sender->EventStamp());
+        startRun(sender->eventStamp());
         TimerGesperrt1->start();
         break;
-    case LineAction::StopLane1: stopLane(0, sender->EventStamp()); break;
-    case LineAction::StopLane2: stopLane(1, sender->EventStamp()); break;
+    case LineAction::StopLane1: stopLane(0, sender->eventStamp()); break;
+    case LineAction::StopLane2: stopLane(1, sender->eventStamp()); break;
     case LineAction::None: break;
     }
 }
@@ -71,7 +71,7 @@ void TFormMain::ComPort1Close(TComPort *sender)
 void TFormMain::showLineStatus(TComPort *port)
 {
     if (CfgDialog && port->Port() != 0)
-        CfgDialog->setPortStatus(port->Port(), port->LiveModemStatus());
+        CfgDialog->setPortStatus(port->Port(), port->liveModemStatus());
 }
 
 void TFormMain::openComPort(TComPort *port)

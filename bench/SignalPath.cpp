@@ -139,19 +139,19 @@ void measureLineEdges(benchmark::State &state, int gapMs, bool busy, int n)
     path.port->Open();
     path.fake->waitUntilWaiting(2000);
     const int threadsAdded = threadCount() - threadsBefore;
-    const int guardBefore = path.port->GuardFinds();
+    const int guardBefore = path.port->guardFinds();
     bool realtime = false;
     int merged = 0;
     for (auto _ : state) {
         merged += runEdgeRounds(path, n, gapMs, busy, random, errors);
-        realtime = path.port->Realtime();
+        realtime = path.port->isRealtime();
     }
     errors.report(state);
     state.counters["rounds"] = double(errors.lane.size());
     state.counters["merged"] = merged;
-    state.counters["guard_finds"] = path.port->GuardFinds() - guardBefore;
+    state.counters["guard_finds"] = path.port->guardFinds() - guardBefore;
     state.counters["realtime"] = realtime ? 1 : 0;
-    state.counters["wait_cpu"] = path.port->WaitCpu();
+    state.counters["wait_cpu"] = path.port->waitCpu();
     state.counters["threads_added"] = threadsAdded;
     path.port->Close();
 }

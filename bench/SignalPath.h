@@ -72,23 +72,23 @@ struct LinePath
         port->setPort(3);
         fake->setInterruptCpu(InterruptCpu);
         const auto comPort1DSR = [this](TComPort *sender) {
-            const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
-                                                        sender->ModemStatus(), settings, state);
+            const LineSignals inputs = decideLineSignal(sender->Port(), sender->currentEvent(),
+                                                        sender->modemStatus(), settings, state);
             const LineAction action = DispatchLineSignal(inputs, race);
             switch (action) {
             case LineAction::Start:
                 race = {false, false, true, true};
-                stamps[0] = sender->EventStamp();
+                stamps[0] = sender->eventStamp();
                 break;
             case LineAction::StopLane1:
-                stamps[1] = sender->EventStamp();
+                stamps[1] = sender->eventStamp();
                 race = {true, true, false, false};
                 break;
             case LineAction::StopLane2:
             case LineAction::None: break;
             }
             if (onAction && action != LineAction::None)
-                onAction(action, sender->EventStamp());
+                onAction(action, sender->eventStamp());
             if (action == LineAction::StopLane1)
                 ++finished;
             ++handled;

@@ -76,12 +76,12 @@ int TComPort::Handle() const
     return m_connected && m_online ? m_device->handle() : -1;
 }
 
-QString TComPort::DevicePath() const
+QString TComPort::devicePath() const
 {
     return comDevicePath(m_port);
 }
 
-std::optional<quint32> TComPort::LiveModemStatus() const
+std::optional<quint32> TComPort::liveModemStatus() const
 {
     const quint32 status = m_liveStatus.load();
     if (!m_connected || status == NoLiveStatus)

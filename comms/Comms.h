@@ -174,22 +174,22 @@ public:
     void Close();
     bool Connected() const { return m_connected; }
     // False while an unplugged device is away (the port stays connected and waits for it).
-    bool Online() const { return m_connected && m_online; }
+    bool isOnline() const { return m_connected && m_online; }
     // The device descriptor, -1 while not open.
     int Handle() const;
     // The device path the port number names.
-    QString DevicePath() const;
+    QString devicePath() const;
 
     // Inside an event handler: the modem-status word read with the event, the stamp (monotonic
     // microseconds) taken the moment the line change woke the wait thread, and the EV_* bit of the
     // handler being called.
-    quint32 ModemStatus() const { return m_eventStatus; }
-    quint64 EventStamp() const { return m_eventStamp; }
-    quint32 CurrentEvent() const { return m_currentEvent; }
+    quint32 modemStatus() const { return m_eventStatus; }
+    quint64 eventStamp() const { return m_eventStamp; }
+    quint32 currentEvent() const { return m_currentEvent; }
 
     // The latest modem-status word the wait thread read; empty while the device is not open. Safe to
     // call at any time, for a lamp that shows the live line state.
-    std::optional<quint32> LiveModemStatus() const;
+    std::optional<quint32> liveModemStatus() const;
 
     // How long the wait thread waits between attempts to reopen an unplugged device.
     void setReopenInterval(int ms) { m_reopenMs = ms; }
@@ -198,12 +198,12 @@ public:
     ComDevice *device() const { return m_device.get(); }
 
     // Whether the wait thread got real-time scheduling (see RealtimeRequestScope).
-    bool Realtime() const { return m_realtime.load(); }
+    bool isRealtime() const { return m_realtime.load(); }
     // Changes the kernel's wait did not report, found by the look before the wait or a guard's knock.
-    int GuardFinds() const { return m_guardFinds.load(); }
+    int guardFinds() const { return m_guardFinds.load(); }
     // The CPU the real-time wait thread keeps to, the one that takes the device's interrupts; -1 when
     // it runs wherever the scheduler puts it.
-    int WaitCpu() const { return m_waitCpu.load(); }
+    int waitCpu() const { return m_waitCpu.load(); }
 
 signals:
     // One per watched event, in this order for one wait. Only the line events can occur: the ports

@@ -233,7 +233,7 @@ void TMyCustomGrid::setColWidths(int col, int width)
     horizontalHeader()->resizeSection(col, std::max(width, 0) + GridLine);
 }
 
-int TMyCustomGrid::ClientWidth() const
+int TMyCustomGrid::clientWidth() const
 {
     return viewport()->width();
 }
@@ -250,7 +250,7 @@ void TMyCustomGrid::setRow(int row)
         return;
     setCurrentRowSilently(row);
     scrollTo(currentIndex());
-    RowSelected();
+    rowSelected();
 }
 
 void TMyCustomGrid::setCurrentRowSilently(int row)
@@ -267,7 +267,7 @@ void TMyCustomGrid::currentChanged(const QModelIndex &current, const QModelIndex
 {
     QTableView::currentChanged(current, previous);
     if (m_silent == 0 && current.isValid() && current.row() != previous.row())
-        RowSelected();
+        rowSelected();
 }
 
 void TMyCustomGrid::mousePressEvent(QMouseEvent *event)
@@ -283,7 +283,7 @@ void TMyCustomGrid::mousePressEvent(QMouseEvent *event)
     // A click on the row that is already current still counts as selecting it.
     if (event->button() == Qt::LeftButton && Row() == before &&
         indexAt(event->position().toPoint()).isValid())
-        RowSelected();
+        rowSelected();
 }
 
 void TMyCustomGrid::mouseReleaseEvent(QMouseEvent *event)
@@ -333,7 +333,7 @@ void TMyStringGrid::setRows(int row, const QStringList &cells)
     m_model->rowChanged(row);
 }
 
-bool TMyStringGrid::SizeChanging(int colCount, int rowCount)
+bool TMyStringGrid::sizeChanging(int colCount, int rowCount)
 {
     return colCount >= 0 && rowCount >= 1;
 }
@@ -341,7 +341,7 @@ bool TMyStringGrid::SizeChanging(int colCount, int rowCount)
 void TMyStringGrid::setRowCount(int count)
 {
     const int old = RowCount();
-    if (count == old || !SizeChanging(ColCount(), count))
+    if (count == old || !sizeChanging(ColCount(), count))
         return;
     const int current = Row();
     {
@@ -357,13 +357,13 @@ void TMyStringGrid::setRowCount(int count)
         }
         setCurrentRowSilently(std::min(std::max(current, 1), RowCount() - 1));
     }
-    SizeChanged();
+    sizeChanged();
 }
 
 void TMyStringGrid::setColCount(int count)
 {
     const int old = ColCount();
-    if (count == old || !SizeChanging(count, RowCount()))
+    if (count == old || !sizeChanging(count, RowCount()))
         return;
     const int current = Row();
     {
@@ -379,7 +379,7 @@ void TMyStringGrid::setColCount(int count)
         }
         setCurrentRowSilently(std::min(std::max(current, 1), RowCount() - 1));
     }
-    SizeChanged();
+    sizeChanged();
 }
 
 void TMyStringGrid::setTable(const QList<QStringList> &rows)

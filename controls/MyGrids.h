@@ -58,11 +58,11 @@ class TMyCustomGrid : public QTableView
 public:
     explicit TMyCustomGrid(QWidget *parent = nullptr);
 
-    int DefaultRowHeight() const { return m_defaultRowHeight; }
+    int defaultRowHeight() const { return m_defaultRowHeight; }
     void setDefaultRowHeight(int height);
     int ColWidths(int col) const;
     void setColWidths(int col, int width);
-    int ClientWidth() const;
+    int clientWidth() const;
 
     // The current row (1 .. RowCount-1), 0 while the grid has no data row. Setting it selects
     // the row, scrolls it into view and counts as a selection of that row.
@@ -82,7 +82,7 @@ signals:
 
 protected:
     // Called each time a row is selected: by the mouse, the keys or setRow.
-    virtual void RowSelected() {}
+    virtual void rowSelected() {}
     // Moves the current row without counting as a selection (size changes, row deletion).
     void setCurrentRowSilently(int row);
     // Installs a header of a derived grid with the grid's header settings.
@@ -137,16 +137,16 @@ public:
     int ColCount() const { return m_cells.ColCount(); }
     void setColCount(int count);
 
-    const StringGridCells &Storage() const { return m_cells; }
+    const StringGridCells &cellStore() const { return m_cells; }
     // Shows a whole table at once (row 0 the captions), as wide as its widest row; column widths
     // and the current row stay. Far quicker than cell by cell for a view that is refreshed whole.
     void setTable(const QList<QStringList> &rows);
 
 protected:
     // Asked before the row or column count changes; false refuses the change.
-    virtual bool SizeChanging(int colCount, int rowCount);
+    virtual bool sizeChanging(int colCount, int rowCount);
     // Told after the row or column count changed.
-    virtual void SizeChanged() {}
+    virtual void sizeChanged() {}
 
     // Removes a data row; the current row keeps its cells where it can.
     void removeRow(int row);

@@ -63,7 +63,7 @@ public:
     QSize sizeHint() const override
     {
         QSize size = QHeaderView::sizeHint();
-        size.setHeight(m_grid->DefaultRowHeight() + 1);
+        size.setHeight(m_grid->defaultRowHeight() + 1);
         return size;
     }
 
@@ -273,7 +273,7 @@ void TSortGrid::SortByColumn(int col)
         TSortStyleQuery query;
         if (OnGetSortStyle)
             query = [this](int key, TSortStyle &style) { OnGetSortStyle(this, key, style); };
-        const std::vector<int> order = sortOrder(Storage(), col, m_options, query);
+        const std::vector<int> order = sortOrder(cellStore(), col, m_options, query);
         permuteRows(order);
         // The selected row keeps its selection where it went.
         const auto moved = std::find(order.begin(), order.end(), selected);
@@ -348,7 +348,7 @@ void TSortGrid::keyPressEvent(QKeyEvent *event)
     const QString text = event->text();
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (text.size() == 1 && text.at(0).isPrint() && !command) {
-        const int row = findRowByChar(Storage(), m_options.SortCol, Row(), text.at(0));
+        const int row = findRowByChar(cellStore(), m_options.SortCol, Row(), text.at(0));
         if (row > 0)
             setRow(row);
         event->accept();
@@ -357,22 +357,22 @@ void TSortGrid::keyPressEvent(QKeyEvent *event)
     TMyStringGrid::keyPressEvent(event);
 }
 
-void TSortGrid::RowSelected()
+void TSortGrid::rowSelected()
 {
     emit OnRowSelected();
 }
 
-bool TSortGrid::SizeChanging(int colCount, int rowCount)
+bool TSortGrid::sizeChanging(int colCount, int rowCount)
 {
     // The grid always keeps its header and one data row.
     if (rowCount < 2) {
         showMessage(QMessageBox::NoIcon, QStringLiteral("Rowsize too small"));
         return false;
     }
-    return TMyStringGrid::SizeChanging(colCount, rowCount);
+    return TMyStringGrid::sizeChanging(colCount, rowCount);
 }
 
-void TSortGrid::SizeChanged()
+void TSortGrid::sizeChanged()
 {
     if (m_options.UpdateOnSizeChange && !m_sizeChangeSuspended)
         SortByColumn(m_options.SortCol);

@@ -65,10 +65,10 @@ public:
     void setBevelStyle(TCellBevelStyle style);
 
     // Set by DeleteRow; the grid never clears it.
-    bool Modified() const { return m_modified; }
+    bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
     // True while a sort runs; data cells are then painted empty.
-    bool Updating() const { return m_updating; }
+    bool isUpdating() const { return m_updating; }
 
     // Sorts the data rows by col (see TSortOptions); nothing when CanSort is false.
     void SortByColumn(int col);
@@ -94,9 +94,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void RowSelected() override;
-    bool SizeChanging(int colCount, int rowCount) override;
-    void SizeChanged() override;
+    void rowSelected() override;
+    bool sizeChanging(int colCount, int rowCount) override;
+    void sizeChanged() override;
 
 private:
     friend class SortGridHeader;

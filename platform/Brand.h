@@ -14,7 +14,7 @@ inline QString makerBrand()
 {
     return QStringLiteral("Korvell");
 }
-inline QString MakerWebAddress()
+inline QString makerWebAddress()
 {
     return QStringLiteral("https://korvell.example/");
 }

@@ -75,7 +75,7 @@ QString page(const ProtocolFormat::Table &cells, const QString &applicationTitle
     const int columns = cells.isEmpty() ? 0 : int(cells.constFirst().size());
     auto cell = [&](int c, int r) { return cells[r].value(c); };
     const QString title = escaped(applicationTitle);
-    const QString web = escaped(MakerWebAddress());
+    const QString web = escaped(makerWebAddress());
     QStringList lines;
     lines << QStringLiteral("<HTML>") << QStringLiteral("<HEAD>")
           << QStringLiteral("<!--") + web + QStringLiteral(" software -->")

@@ -36,7 +36,7 @@ protected:
         port->setPort(3);
         port->setReopenInterval(20);
         const auto record = [this](TComPort *sender) {
-            seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventStamp()});
+            seen.push_back({sender->currentEvent(), sender->modemStatus(), sender->eventStamp()});
         };
         QObject::connect(port.get(), &TComPort::OnCTS, record);
         QObject::connect(port.get(), &TComPort::OnDSR, record);

@@ -54,10 +54,10 @@ TEST_F(ComPortTest, OpenConfiguresTheDeviceAndCloseReleasesIt)
 {
     port->Open();
     EXPECT_TRUE(port->Connected());
-    EXPECT_TRUE(port->Online());
+    EXPECT_TRUE(port->isOnline());
     EXPECT_EQ(opened, 1);
     EXPECT_NE(port->Handle(), -1);
-    EXPECT_EQ(port->DevicePath(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(port->devicePath(), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(fake->lastSettings().BaudRate, 9600);
     EXPECT_EQ(fake->lastSettings().DataBits, 5);
     EXPECT_EQ(fake->outputs(), TIOCM_DTR | TIOCM_RTS);
@@ -81,7 +81,7 @@ TEST_F(ComPortTest, StampIsTheClockReadWhenTheWaitReturned)
     openAndWait();
     now = 1000;
     fake->setLines(TIOCM_DSR);
-    ASSERT_TRUE(waitFor([&] { return port->LiveModemStatus() == MS_DSR_ON; }));
+    ASSERT_TRUE(waitFor([&] { return port->liveModemStatus() == MS_DSR_ON; }));
     // The main thread takes the event much later; the stamp must not move.
     now = 5000;
     ASSERT_TRUE(waitSeen(1));
@@ -149,9 +149,9 @@ TEST_F(ComPortTest, RealtimeSchedulingIsAskedForAndARefusalGoesUnnoticed)
         fake->setLines(c.lines);
         ASSERT_TRUE(waitSeen(++events));
         EXPECT_EQ(asked.load(), 1);
-        EXPECT_EQ(port->Realtime(), c.answer == 0);
-        EXPECT_EQ(port->WaitCpu(), c.answer == 0 ? cpu : -1);
-        EXPECT_TRUE(port->Online());
+        EXPECT_EQ(port->isRealtime(), c.answer == 0);
+        EXPECT_EQ(port->waitCpu(), c.answer == 0 ? cpu : -1);
+        EXPECT_TRUE(port->isOnline());
         EXPECT_EQ(opened, int(events));
         port->Close();
     }
@@ -195,7 +195,7 @@ TEST_F(ComPortTest, InterruptedWaitKeepsWatching)
     ASSERT_TRUE(waitSeen(1));
     EXPECT_EQ(seen[0].status, MS_CTS_ON);
     EXPECT_EQ(closed, 0);
-    EXPECT_TRUE(port->Online());
+    EXPECT_TRUE(port->isOnline());
 }
 
 TEST_F(ComPortTest, UnplugClosesAndTheReturningDeviceIsReopened)
@@ -206,10 +206,10 @@ TEST_F(ComPortTest, UnplugClosesAndTheReturningDeviceIsReopened)
     fake->unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return closed == 1; }, 2000));
     EXPECT_TRUE(port->Connected());
-    EXPECT_FALSE(port->Online());
+    EXPECT_FALSE(port->isOnline());
     EXPECT_EQ(port->Handle(), -1);
     EXPECT_FALSE(fake->isOpen());
-    EXPECT_FALSE(port->LiveModemStatus().has_value());
+    EXPECT_FALSE(port->liveModemStatus().has_value());
 
     // Several reopen intervals pass while the adapter is away.
     QTest::qWait(100);
@@ -217,9 +217,9 @@ TEST_F(ComPortTest, UnplugClosesAndTheReturningDeviceIsReopened)
 
     fake->replug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return opened == 2; }, 2000));
-    EXPECT_TRUE(port->Online());
+    EXPECT_TRUE(port->isOnline());
     EXPECT_EQ(fake->configureCount(), 2);
-    EXPECT_EQ(port->LiveModemStatus(), MS_DSR_ON);
+    EXPECT_EQ(port->liveModemStatus(), MS_DSR_ON);
 
     ASSERT_TRUE(fake->waitUntilWaiting(2000));
     fake->setLines(0);
@@ -296,7 +296,7 @@ TEST_F(ComPortTest, AnEdgeMissedByTheWaitIsFoundByTheGuardTimer)
     fake->setLinesUnseen(TIOCM_DSR);
     ASSERT_TRUE(waitSeen(1));
     EXPECT_EQ(seen[0].event, EV_DSR);
-    EXPECT_EQ(port->GuardFinds(), 1);
+    EXPECT_EQ(port->guardFinds(), 1);
 }
 
 TEST_F(ComPortTest, ShortPulseArrivesAsClosingThenOpeningWithTheWakeStamp)
@@ -336,7 +336,7 @@ TEST_F(ComPortTest, HandlerThatClosesThePortEndsTheRound)
 {
     QObject::disconnect(port.get(), &TComPort::OnCTS, nullptr, nullptr);
     QObject::connect(port.get(), &TComPort::OnCTS, [this](TComPort *sender) {
-        seen.push_back({sender->CurrentEvent(), sender->ModemStatus(), sender->EventStamp()});
+        seen.push_back({sender->currentEvent(), sender->modemStatus(), sender->eventStamp()});
         sender->Close();
     });
     openAndWait();
@@ -381,7 +381,7 @@ TEST_F(ComPortTest, FailedOpenRaisesAndLeavesThePortClosed)
     EXPECT_THROW(port->Open(), EComHandle);
     const ComDevicePathScope com9(9, QStringLiteral("/dev/ttyFake9"));
     EXPECT_NO_THROW(port->Open());
-    EXPECT_EQ(port->DevicePath(), QStringLiteral("/dev/ttyFake9"));
+    EXPECT_EQ(port->devicePath(), QStringLiteral("/dev/ttyFake9"));
 }
 
 } // namespace

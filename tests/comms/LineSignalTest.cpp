@@ -208,11 +208,11 @@ protected:
         port->setPort(1);
         settings = {1, 1, 0, 1, LineModeOn, LineModeOn};
         const auto comPort1DSR = [this](TComPort *sender) {
-            const LineSignals inputs = decideLineSignal(sender->Port(), sender->CurrentEvent(),
-                                                        sender->ModemStatus(), settings, state);
+            const LineSignals inputs = decideLineSignal(sender->Port(), sender->currentEvent(),
+                                                        sender->modemStatus(), settings, state);
             const LineAction action = DispatchLineSignal(inputs, race.view);
             if (action != LineAction::None)
-                stamps.push_back(sender->EventStamp());
+                stamps.push_back(sender->eventStamp());
             race.apply(action);
         };
         QObject::disconnect(port.get(), nullptr, nullptr, nullptr); // the fixture's log is not needed

@@ -189,13 +189,13 @@ TEST(ComLoopback, RealPortReportsItsOwnOutputs)
     port.setPort(8);
     port.setEvents(eventSet({evCTS, evDSR}));
     std::vector<quint32> seen;
-    const auto record = [&](TComPort *sender) { seen.push_back(sender->ModemStatus()); };
+    const auto record = [&](TComPort *sender) { seen.push_back(sender->modemStatus()); };
     QObject::connect(&port, &TComPort::OnCTS, record);
     QObject::connect(&port, &TComPort::OnDSR, record);
     port.Open();
     // DTR and RTS are on, so both inputs are.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return port.LiveModemStatus().has_value(); }, 2000));
-    EXPECT_EQ(*port.LiveModemStatus() & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port.liveModemStatus().has_value(); }, 2000));
+    EXPECT_EQ(*port.liveModemStatus() & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
 
     QTest::qWait(50);
     ASSERT_EQ(device->setOutputs(false, true), 0);

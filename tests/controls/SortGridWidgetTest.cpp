@@ -131,8 +131,8 @@ TEST_F(SortGridWidgetTest, WidthsAndHeightsExcludeTheGridLine)
     int others = 0;
     for (int col : {0, 2, 3, 4})
         others += grid.ColWidths(col);
-    grid.setColWidths(1, grid.ClientWidth() - others - grid.ColCount());
-    EXPECT_EQ(grid.horizontalHeader()->length(), grid.ClientWidth());
+    grid.setColWidths(1, grid.clientWidth() - others - grid.ColCount());
+    EXPECT_EQ(grid.horizontalHeader()->length(), grid.clientWidth());
 }
 
 TEST_F(SortGridWidgetTest, RowCountBelowTwoIsRefusedWithAMessage)
@@ -189,7 +189,7 @@ TEST_F(SortGridWidgetTest, DuringTheSortCellsPaintEmptyUnderTheHourglass)
     int textDuringSort = -1;
     grid.OnGetSortStyle = [&](TSortGrid *sender, int, TSortStyle &style) {
         EXPECT_EQ(sender, &grid);
-        updating = grid.Updating();
+        updating = grid.isUpdating();
         hourglass =
             QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         enabled = grid.isEnabled();
@@ -201,7 +201,7 @@ TEST_F(SortGridWidgetTest, DuringTheSortCellsPaintEmptyUnderTheHourglass)
     EXPECT_TRUE(hourglass);
     EXPECT_FALSE(enabled);
     EXPECT_EQ(textDuringSort, 0);
-    EXPECT_FALSE(grid.Updating());
+    EXPECT_FALSE(grid.isUpdating());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(grid.isEnabled());
     EXPECT_GT(paintedTextPixels(1, 1), 0);
@@ -394,7 +394,7 @@ TEST_F(SortGridWidgetTest, DeleteRowKeepsOneDataRow)
     grid.DeleteRow(2);
     EXPECT_EQ(column(1), QStringList({u"Anna"_qs, u"Bert"_qs, u"Moritz"_qs}));
     EXPECT_EQ(grid.Row(), 2) << "the current row keeps its rider";
-    EXPECT_TRUE(grid.Modified());
+    EXPECT_TRUE(grid.isModified());
     grid.DeleteRow(0);
     grid.DeleteRow(4);
     EXPECT_EQ(grid.RowCount(), 4) << "the header and rows outside are not deleted";

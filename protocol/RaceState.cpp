@@ -83,16 +83,22 @@ qint64 RaceState::stopLane(int lane, quint64 stamp)
 
 void RaceState::falseStart()
 {
-    reset();
+    // One change: the lanes never show as ready without the false start.
+    clear();
     m_falseStarted = true;
     emit changed();
 }
 
 void RaceState::reset()
 {
+    clear();
+    emit changed();
+}
+
+void RaceState::clear()
+{
     m_phase = Phase::Ready;
     m_armed = false;
     m_running = {false, false};
     m_time = {-1, -1};
-    emit changed();
 }

@@ -55,6 +55,7 @@ signals:
     void changed();
 
 private:
+    void clear();
     bool validLane(int lane) const { return lane >= 0 && lane < Lanes; }
 
     Phase m_phase = Phase::Ready;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "printing/MetaFileList.h"
+#include "printing/PageComposer.h"
 #include "printing/PaperPreview.h"
-#include "printing/PaperUnits.h"
 #include "printing/PrintJob.h"
 
 #include <QFont>
@@ -10,8 +9,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
-
-#include <memory>
 
 class QPainter;
 class QPrinter;
@@ -30,9 +27,9 @@ enum TPreviewState {
     psPrinting,
 };
 
-// The print preview: records pages on a canvas in page units into its page store, shows one page at
-// a time on a sheet at a chosen zoom with scroll bars, keys and dragging, and hands a range of pages
-// to a print job on the printer it is given.
+// The print preview: shows one page at a time of the pages its composer records, on a sheet at a
+// chosen zoom with scroll bars, keys and dragging, and hands a range of them to a print job on the
+// printer it is given. The paper, the units and the composing are the composer's.
 class TPrintPreview : public QFrame
 {
     Q_OBJECT
@@ -43,66 +40,66 @@ public:
     explicit TPrintPreview(QPrinter *printer, QWidget *parent = nullptr);
     ~TPrintPreview() override;
 
-    TUnits Units() const { return m_units; }
-    void setUnits(TUnits units);
-    TPaperType PaperType() const { return m_paperType; }
-    void setPaperType(TPaperType type);
-    int PaperWidth() const { return m_paperWidth; }
-    void setPaperWidth(int width);
-    int PaperHeight() const { return m_paperHeight; }
-    void setPaperHeight(int height);
-    TPrinterOrientation Orientation() const { return m_orientation; }
-    void setOrientation(TPrinterOrientation orientation);
-    int MarginLeft() const { return m_marginLeft; }
-    void setMarginLeft(int margin);
-    int MarginTop() const { return m_marginTop; }
-    void setMarginTop(int margin);
-    int MarginRight() const { return m_marginRight; }
-    void setMarginRight(int margin);
-    int MarginBottom() const { return m_marginBottom; }
-    void setMarginBottom(int margin);
-    int MinMargin() const { return m_minMargin; }
-    void setMinMargin(int margin) { m_minMargin = margin; }
+    TUnits Units() const { return m_composer.Units(); }
+    void setUnits(TUnits units) { m_composer.setUnits(units); }
+    TPaperType PaperType() const { return m_composer.PaperType(); }
+    void setPaperType(TPaperType type) { m_composer.setPaperType(type); }
+    int PaperWidth() const { return m_composer.PaperWidth(); }
+    void setPaperWidth(int width) { m_composer.setPaperWidth(width); }
+    int PaperHeight() const { return m_composer.PaperHeight(); }
+    void setPaperHeight(int height) { m_composer.setPaperHeight(height); }
+    TPrinterOrientation Orientation() const { return m_composer.Orientation(); }
+    void setOrientation(TPrinterOrientation orientation) { m_composer.setOrientation(orientation); }
+    int MarginLeft() const { return m_composer.MarginLeft(); }
+    void setMarginLeft(int margin) { m_composer.setMarginLeft(margin); }
+    int MarginTop() const { return m_composer.MarginTop(); }
+    void setMarginTop(int margin) { m_composer.setMarginTop(margin); }
+    int MarginRight() const { return m_composer.MarginRight(); }
+    void setMarginRight(int margin) { m_composer.setMarginRight(margin); }
+    int MarginBottom() const { return m_composer.MarginBottom(); }
+    void setMarginBottom(int margin) { m_composer.setMarginBottom(margin); }
+    int MinMargin() const { return m_composer.MinMargin(); }
+    void setMinMargin(int margin) { m_composer.setMinMargin(margin); }
     int Zoom() const { return m_zoom; }
     void setZoom(int zoom);
     TZoomState ZoomState() const { return m_zoomState; }
     void setZoomState(TZoomState state);
-    bool UseTempFile() const { return m_store.UseTempFile(); }
-    void setUseTempFile(bool useTempFile) { m_store.setUseTempFile(useTempFile); }
+    bool UseTempFile() const { return m_composer.UseTempFile(); }
+    void setUseTempFile(bool useTempFile) { m_composer.setUseTempFile(useTempFile); }
     QString PrintJobTitle() const { return m_printJobTitle; }
     void setPrintJobTitle(const QString &title) { m_printJobTitle = title; }
     // The initial font of every page canvas (not the control's own font); its pixel size is in
     // Units.
-    QFont Font() const { return m_font; }
-    void setFont(const QFont &font) { m_font = font; }
+    QFont Font() const { return m_composer.Font(); }
+    void setFont(const QFont &font) { m_composer.setFont(font); }
     int Tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
 
-    int DeviceDpiX() const { return m_deviceDpiX; }
-    int DeviceDpiY() const { return m_deviceDpiY; }
-    int PaperPixelWidth() const { return m_paperPixelWidth; }
-    int PaperPixelHeight() const { return m_paperPixelHeight; }
-    TPreviewState PreviewState() const { return m_state; }
+    int DeviceDpiX() const { return m_composer.DeviceDpiX(); }
+    int DeviceDpiY() const { return m_composer.DeviceDpiY(); }
+    int PaperPixelWidth() const { return m_composer.PaperPixelWidth(); }
+    int PaperPixelHeight() const { return m_composer.PaperPixelHeight(); }
+    TPreviewState PreviewState() const;
 
     // Starts a new document: discards the pages, measures the printer and opens page 1. Refused
     // (false) while composing or while a print job runs.
     bool BeginDocument();
-    void NewPage();
-    void EndDocument();
+    void NewPage() { m_composer.NewPage(); }
+    void EndDocument() { m_composer.EndDocument(); }
     // Discards all pages; refused (false) while a print job runs, so its pages stay intact.
     bool ClearPages();
     // The canvas of the page being composed, in Units from the paper's top-left corner; during a
     // print job the printer's, in printer pixels; otherwise none.
     QPainter *PageCanvas() const;
-    QRect MarginRect() const;
-    int PageCount() const { return m_store.PageCount(); }
+    QRect MarginRect() const { return m_composer.MarginRect(); }
+    int PageCount() const { return m_composer.PageCount(); }
     int CurrentPage() const { return m_currentPage; }
     void setCurrentPage(int page);
 
     // The printer that measures the pages and prints them; none: the screen measures, and nothing
     // prints. The printer is given the preview's orientation while no job runs.
     void setPrinter(QPrinter *printer);
-    QPrinter *printer() const { return m_printer; }
+    QPrinter *printer() const { return m_composer.printer(); }
 
     PrintResult PrintAll();
     PrintResult PrintRange(int fromPage, int toPage);
@@ -113,9 +110,9 @@ public:
     // The whole sheet in the printer's pixels, relative to the printable area.
     QRect PrintingOffsetRect() const;
     // True while the preview has a printer that can print.
-    bool canPrint() const;
+    bool canPrint() const { return m_composer.canPrint(); }
 
-    void UpdateDeviceMetrics();
+    void UpdateDeviceMetrics() { m_composer.UpdateDeviceMetrics(); }
     void UpdateZoom();
 
 signals:
@@ -133,48 +130,23 @@ protected:
 
 private:
     void PaintPage(QPainter &painter, const QRect &pageRect);
-    void openPage();
-    void closePage();
-    void discardPage();
-    void applyCanvasMapping();
     void showFirstPage();
     void layoutChildren();
     void placeSheet();
     void setBarsVisible(bool horizontal, bool vertical);
     void fitSheetToWidth(int width);
     void fitSheetToHeight(int height);
-    QPageLayout printerLayout() const;
 
-    TUnits m_units = mmHiMetric;
-    TPaperType m_paperType = pA4;
-    int m_paperWidth = 21000;
-    int m_paperHeight = 29700;
-    TPrinterOrientation m_orientation = poPortrait;
-    int m_marginLeft = 700;
-    int m_marginTop = 700;
-    int m_marginRight = 700;
-    int m_marginBottom = 700;
-    int m_minMargin = 600;
+    PageComposer m_composer;
     int m_zoom = 100;
     TZoomState m_zoomState = zsZoomToFit;
     QString m_printJobTitle;
-    QFont m_font;
     int m_tag = 0;
-    int m_deviceDpiX = 96;
-    int m_deviceDpiY = 96;
-    int m_paperPixelWidth = 1;
-    int m_paperPixelHeight = 1;
-    TPreviewState m_state = psIdle;
     int m_currentPage = 0;
     QPoint m_dragOrigin;
     bool m_inDoubleClick = false;
     bool m_hBarShown = false;
     bool m_vBarShown = false;
-
-    TMetaFileList m_store;
-    std::unique_ptr<PagePicture> m_picture;
-    std::unique_ptr<QPainter> m_canvas;
-    QPrinter *m_printer = nullptr;
     PrintJob *m_job = nullptr;
 
     QScrollBar *m_hBar;

@@ -69,62 +69,11 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     setUpFixedDialog(*this, QStringLiteral("CfgDialog"), QStringLiteral("Einstellungen"), QSize(496, 569));
     setFont(windowFont());
 
-    // Under each port box sit the lamp of its line and the device behind the port, one low row each.
     GroupAnschluss = new QGroupBox(QStringLiteral("Anschluss"), this);
     GroupAnschluss->setObjectName(QStringLiteral("GroupAnschluss"));
     GroupAnschluss->setGeometry(8, 2, 265, 96);
-
-    auto addLabel = [this](const QString &text, int x, int y, int width) {
-        auto *label = new QLabel(text, GroupAnschluss);
-        label->setGeometry(x, y, width, RowHeight);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        return label;
-    };
-    auto addModeBox = [this](const char *name, int y) {
-        auto *box = new QComboBox(GroupAnschluss);
-        box->setObjectName(QString::fromLatin1(name));
-        box->addItems({QStringLiteral("Ein"), QStringLiteral("Aus"), QStringLiteral("Wechseln")});
-        box->setCurrentIndex(0);
-        box->setEnabled(false);
-        box->setGeometry(180, y, 79, RowHeight);
-        return box;
-    };
-    auto addPortBox = [this](const char *name, int tag, int y) {
-        auto *box = new PortComboBox(tag, GroupAnschluss);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(48, y, 84, RowHeight);
-        connect(box, &PortComboBox::dropDown, this, [this, box] { cbPortDropDown(box); });
-        connect(box, &QComboBox::currentIndexChanged, this, &TCfgDialog::cbPortChange);
-        return box;
-    };
-    auto addLamp = [this](const char *name, int y) {
-        auto *lamp = new TLed(GroupAnschluss);
-        lamp->setObjectName(QString::fromLatin1(name));
-        lamp->setKind(lkGreen);
-        lamp->setGeometry(48, y, LedSize, LedSize);
-        lamp->hide();
-        return lamp;
-    };
-    auto addDevice = [this](const char *name, int y) {
-        auto *label = new QLabel(GroupAnschluss);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(68, y, 189, 16);
-        return label;
-    };
-
-    addLabel(QStringLiteral("START:"), 6, 15, 41);
-    cbPort1 = addPortBox("cbPort1", 1, 15);
-    addLabel(QStringLiteral("Kontakt:"), 137, 15, 42);
-    cbAlg1 = addModeBox("cbAlg1", 15);
-    LineLed1 = addLamp("LineLed1", 37);
-    lDevice1 = addDevice("lDevice1", 37);
-
-    addLabel(QStringLiteral("STOPP:"), 6, 55, 41);
-    cbPort2 = addPortBox("cbPort2", 2, 55);
-    addLabel(QStringLiteral("Kontakt:"), 137, 55, 42);
-    cbAlg2 = addModeBox("cbAlg2", 55);
-    LineLed2 = addLamp("LineLed2", 77);
-    lDevice2 = addDevice("lDevice2", 77);
+    createInputRow(1, cbPort1, cbAlg1, LineLed1, lDevice1);
+    createInputRow(2, cbPort2, cbAlg2, LineLed2, lDevice2);
 
     cbPorts = new QComboBox(this);
     cbPorts->setObjectName(QStringLiteral("cbPorts"));
@@ -169,6 +118,43 @@ TCfgDialog::TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent)
     connect(CancelBtn, &QPushButton::clicked, this, &TCfgDialog::reject);
 
     FormCreate();
+}
+
+void TCfgDialog::createInputRow(int input, PortComboBox *&port, QComboBox *&mode, TLed *&lamp,
+                                QLabel *&device)
+{
+    const int y = input == 1 ? 15 : 55;
+    const QString number = QString::number(input);
+    auto addLabel = [this, y](const QString &text, int x, int width) {
+        auto *label = new QLabel(text, GroupAnschluss);
+        label->setGeometry(x, y, width, RowHeight);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    };
+
+    addLabel(input == 1 ? QStringLiteral("START:") : QStringLiteral("STOPP:"), 6, 41);
+    port = new PortComboBox(input, GroupAnschluss);
+    port->setObjectName(QStringLiteral("cbPort") + number);
+    port->setGeometry(48, y, 84, RowHeight);
+    connect(port, &PortComboBox::dropDown, this, [this, box = port] { cbPortDropDown(box); });
+    connect(port, &QComboBox::currentIndexChanged, this, &TCfgDialog::cbPortChange);
+
+    addLabel(QStringLiteral("Kontakt:"), 137, 42);
+    mode = new QComboBox(GroupAnschluss);
+    mode->setObjectName(QStringLiteral("cbAlg") + number);
+    mode->addItems({QStringLiteral("Ein"), QStringLiteral("Aus"), QStringLiteral("Wechseln")});
+    mode->setCurrentIndex(0);
+    mode->setEnabled(false);
+    mode->setGeometry(180, y, 79, RowHeight);
+
+    // One low row under the boxes: the lamp of the line, then the device behind the port.
+    lamp = new TLed(GroupAnschluss);
+    lamp->setObjectName(QStringLiteral("LineLed") + number);
+    lamp->setKind(lkGreen);
+    lamp->setGeometry(48, y + 22, LedSize, LedSize);
+    lamp->hide();
+    device = new QLabel(GroupAnschluss);
+    device->setObjectName(QStringLiteral("lDevice") + number);
+    device->setGeometry(68, y + 22, 189, 16);
 }
 
 void TCfgDialog::FormCreate()

@@ -192,6 +192,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createInputRow(int input, PortComboBox *&port, QComboBox *&mode, TLed *&lamp, QLabel *&device);
     void createCertificateEditor();
     void fillScreens();
     void createLiveGroup();

@@ -303,7 +303,7 @@ void TCfgDialog::cbPortDropDown(PortComboBox *box)
 {
     if (m_portMask == 0)
         return;
-    const PortComboBox *other = box->Tag() == 1 ? cbPort2 : cbPort1;
+    const PortComboBox *other = box->tag() == 1 ? cbPort2 : cbPort1;
     const QString remembered = box->currentText();
     {
         const QSignalBlocker blocker(box);

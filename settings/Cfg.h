@@ -35,7 +35,7 @@ class PortComboBox : public QComboBox
 public:
     explicit PortComboBox(int tag, QWidget *parent = nullptr);
 
-    int Tag() const { return m_tag; }
+    int tag() const { return m_tag; }
     void showPopup() override;
 
 signals:
@@ -47,15 +47,15 @@ private:
 
 // A spin box whose entry reads as its minimum while it is not a number, and becomes the minimum when
 // the box is left that way, instead of silently going back to the last number.
-class TSpinEdit : public QSpinBox
+class SpinEdit : public QSpinBox
 {
     Q_OBJECT
 
 public:
-    TSpinEdit(int minimum, int maximum, int maxLength, QWidget *parent = nullptr);
+    SpinEdit(int minimum, int maximum, int maxLength, QWidget *parent = nullptr);
 
     // The number in the entry, clamped to the range; the minimum when the entry is not a number.
-    int Value() const;
+    int entryValue() const;
     void fixup(QString &input) const override;
 };
 
@@ -125,8 +125,8 @@ public:
     QCheckBox *cbON = nullptr;
     QComboBox *cbWho = nullptr;
     QLineEdit *Edit1 = nullptr;
-    TSpinEdit *seLeft = nullptr;
-    TSpinEdit *seTop = nullptr;
+    SpinEdit *seLeft = nullptr;
+    SpinEdit *seTop = nullptr;
     QComboBox *cbAlign = nullptr;
     TBitBtnWithColor *bFont = nullptr; // the edited field's font at twice its size
     QComboBox *cbZoom = nullptr;       // "A4" or "A3": the scale of the miniature sheet only

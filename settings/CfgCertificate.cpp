@@ -51,21 +51,21 @@ QString installedStyle(const QString &family, const QFont &font)
 
 } // namespace
 
-TSpinEdit::TSpinEdit(int minimum, int maximum, int maxLength, QWidget *parent)
+SpinEdit::SpinEdit(int minimum, int maximum, int maxLength, QWidget *parent)
     : QSpinBox(parent)
 {
     setRange(minimum, maximum);
     lineEdit()->setMaxLength(maxLength);
 }
 
-int TSpinEdit::Value() const
+int SpinEdit::entryValue() const
 {
     bool ok = false;
     const int number = cleanText().trimmed().toInt(&ok);
     return ok ? std::clamp(number, minimum(), maximum()) : minimum();
 }
 
-void TSpinEdit::fixup(QString &input) const
+void SpinEdit::fixup(QString &input) const
 {
     bool ok = false;
     const int number = input.trimmed().toInt(&ok);
@@ -91,7 +91,7 @@ void TCfgDialog::createCertificateEditor()
     };
     auto addSpin = [group, addLabel](const char *name, const QString &caption, int x, int y) {
         addLabel(caption, x, y, 34);
-        auto *spin = new TSpinEdit(0, 999, 3, group);
+        auto *spin = new SpinEdit(0, 999, 3, group);
         spin->setObjectName(QString::fromLatin1(name));
         spin->setGeometry(x + 34, y, 50, EditorRow);
         addLabel(QStringLiteral("mm"), x + 88, y, 20);
@@ -164,8 +164,8 @@ void TCfgDialog::storeCurrentField()
     TCertField field;
     field.Enabled = cbON->isChecked();
     field.Align = cbAlign->currentIndex();
-    field.Left = seLeft->Value();
-    field.Top = seTop->Value();
+    field.Left = seLeft->entryValue();
+    field.Top = seTop->entryValue();
     const QFont font = bFont->font();
     setCertFieldFont(field, font, font.pointSize() / 2);
     field.FontColor = m_fontColor;
@@ -281,8 +281,8 @@ QList<TCfgDialog::SheetLabel> TCfgDialog::sheetLabels() const
         int x = field.Left;
         int y = field.Top;
         if (kind == selected) {
-            x = seLeft->Value();
-            y = seTop->Value();
+            x = seLeft->entryValue();
+            y = seTop->entryValue();
             if (isLine(kind) && !Edit1->text().isEmpty())
                 label = Edit1->text();
         }

@@ -159,7 +159,7 @@ TEST_F(CertEditor, SpinEntryThatIsNoNumberReadsAsZero)
     ASSERT_TRUE(entry);
     entry->selectAll();
     QTest::keyClick(entry, Qt::Key_Backspace);
-    EXPECT_EQ(dialog.seLeft->Value(), 0);
+    EXPECT_EQ(dialog.seLeft->entryValue(), 0);
     EXPECT_EQ(label(1).topLeft.x(), 0);
     QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(dialog.seLeft, &leave);

@@ -122,7 +122,7 @@ void TFormMain::bCFGClick()
 {
     if (!CfgDialog)
         return;
-    CfgDialog->PortDevice = &TFormMain::portDeviceText;
+    CfgDialog->setPortDevice(&TFormMain::portDeviceText);
     CfgDialog->setProtocolName(ProtocolName());
     for (TComPort *port : {ComPort1, ComPort2})
         showLineStatus(port);

@@ -352,7 +352,7 @@ void TCfgDialog::updateInputView(PortComboBox *box, QLabel *device, TLed *lamp)
     int port = 0;
     int line = 0;
     const bool chosen = box->currentIndex() > 0 && parsePortItem(box->currentText(), port, line);
-    device->setText(chosen && PortDevice ? PortDevice(port, line) : QString());
+    device->setText(chosen && m_portDevice ? m_portDevice(port, line) : QString());
     const auto status = chosen ? m_portStatus.constFind(port) : m_portStatus.cend();
     if (status == m_portStatus.cend()) {
         lamp->hide();

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QCheckBox;
 class QFontDialog;
@@ -70,6 +71,7 @@ struct PortPlan
 {
     int ComPort1 = 0;
     int ComPort2 = 0;
+    bool operator==(const PortPlan &) const = default;
 };
 PortPlan portPlan(const Settings &settings);
 
@@ -89,8 +91,57 @@ public:
     // portMask: bit n-1 set when COMn is present, bits 16-31 the highest present port; 0 for none.
     TCfgDialog(Settings &settings, quint32 portMask, QWidget *parent = nullptr);
 
+    // The seam: what the program's start, the main window and the tests hand in or read. Everything
+    // else is reached as the operator reaches it, through the widgets (found by their object names).
+
+    // Opening the dialog without the ports: fills it from the settings, shows it modally centred over
+    // its parent, then applies OK to the connection values or restores the layout on Cancel.
+    // Returns 1 for OK, 2 for Cancel. On OK the caller closes and reopens the ports by portPlan().
+    int execute();
+    void reject() override; // Esc and the close box end with 2, like "Abbrechen"
+
+    // The modem-status word of an open port, or nullopt once it is closed. A lamp lights while its
+    // input's chosen line is on in the status of that port; for a port not open the lamp is hidden.
+    void setPortStatus(int port, std::optional<quint32> modemStatus);
+    void clearPortStatus();
+    // The text shown beside a port box for the chosen port and line: the device path, and a word where
+    // the line cannot work on that device. Unset or empty shows nothing.
+    void setPortDevice(std::function<QString(int port, int line)> device)
+    {
+        m_portDevice = std::move(device);
+    }
+
+    // The machine's addresses for the phones; unset means the network interfaces'.
+    void setLocalAddresses(std::function<QList<QHostAddress>()> addresses)
+    {
+        m_localAddresses = std::move(addresses);
+    }
+    // Where the upload's password is kept; without one the password box stays empty.
+    void setPasswordStore(PasswordStore *store) { m_passwords = store; }
+
+    // The name of the loaded protocol, shown for the "Dateiname" field.
+    void setProtocolName(const QString &name) { m_protocolName = name; }
+    // Today's date for the "Datum" field; unset means the system date.
+    void setCurrentDate(std::function<QDate()> today) { m_currentDate = std::move(today); }
+    // Runs the font dialog modally; tests answer it instead.
+    std::function<int(QFontDialog &)> execFontDialog;
+
+    // One label of the miniature sheet: its text, top-left corner in the sheet's pixels, colour.
+    struct SheetLabel
+    {
+        QString text;
+        QPoint topLeft;
+        TColor color = 0;
+    };
+    QList<SheetLabel> sheetLabels() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The group "Anschluss": under each port box sit the lamp of its line and the device behind the port.
     QGroupBox *GroupAnschluss = nullptr;
-    QGroupBox *GroupUrkunde = nullptr;
     QComboBox *cbPorts = nullptr; // the master list, never shown
     PortComboBox *cbPort1 = nullptr;
     PortComboBox *cbPort2 = nullptr;
@@ -107,6 +158,21 @@ public:
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
 
+    void createInputRow(int input, PortComboBox *&port, QComboBox *&mode, TLed *&lamp, QLabel *&device);
+    void FormCreate();
+    void FormShow();
+    void fillFromSettings(); // select the stored choices, keep a copy of the layout
+    void fillScreens();
+    void cbPortChange();
+    void cbPortDropDown(PortComboBox *box);
+    void updateInputView(PortComboBox *box, QLabel *device, TLed *lamp);
+    void OKBtnClick();
+    void applyInput(PortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode);
+    void applyConnection(); // OK: the chosen ports, lines and modes into the settings
+    void applyScoring();    // OK: the chosen "Wertung" into the settings
+    void applyScoreboard(); // OK: the chosen screen of the scoreboard into the settings
+    void restoreLayout();   // Cancel: the layout as it was when the dialog was filled
+
     // "Live-Ergebnisse": the pages on the local network and the upload to a web site.
     QGroupBox *GroupLive = nullptr;
     QCheckBox *cbLive = nullptr; // "Im Netzwerk zeigen"
@@ -116,12 +182,13 @@ public:
     QLineEdit *eUpload = nullptr;     // "Hochladen nach"
     QLineEdit *eUser = nullptr;
     QLineEdit *ePassword = nullptr;
-    // The machine's addresses for the phones; unset means the network interfaces'.
-    std::function<QList<QHostAddress>()> LocalAddresses;
-    // Where the upload's password is kept; without one the password box stays empty.
-    void setPasswordStore(PasswordStore *store) { m_passwords = store; }
+    void createLiveGroup();
+    void fillLive();
+    void liveChange(); // the addresses follow the port, OK needs an upload address that works
+    void applyLive();  // OK: the live results into the settings, the password into its store
 
-    // The certificate layout editor.
+    // The certificate layout editor: the group "Urkunde" and the miniature sheet right of the groups.
+    QGroupBox *GroupUrkunde = nullptr;
     QCheckBox *cbON = nullptr;
     QComboBox *cbWho = nullptr;
     QLineEdit *Edit1 = nullptr;
@@ -133,51 +200,10 @@ public:
     TPaperPreview *PaperPreview1 = nullptr;
     // The kind whose values the editor controls hold; -1 while they hold nothing of a record.
     int CurrentField = -1;
-
-    // Runs the font dialog modally; tests answer it instead.
-    std::function<int(QFontDialog &)> execFontDialog;
-    // Today's date for the "Datum" field; unset means the system date.
-    std::function<QDate()> currentDate;
-    // The name of the loaded protocol, shown for the "Dateiname" field.
-    void setProtocolName(const QString &name) { m_protocolName = name; }
-
-    // One label of the miniature sheet: its text, top-left corner in the sheet's pixels, colour.
-    struct SheetLabel
-    {
-        QString text;
-        QPoint topLeft;
-        TColor color = 0;
-    };
-    QList<SheetLabel> sheetLabels() const;
-
-    // The text shown beside a port box for the chosen port and line: the device path, and a word where
-    // the line cannot work on that device. Unset or empty shows nothing.
-    std::function<QString(int port, int line)> PortDevice;
-
-    // The modem-status word of an open port, or nullopt once it is closed. A lamp lights while its
-    // input's chosen line is on in the status of that port; for a port not open the lamp is hidden.
-    void setPortStatus(int port, std::optional<quint32> modemStatus);
-    void clearPortStatus();
-
-    // Opening the dialog without the ports: fills it from the settings, shows it modally centred over
-    // its parent, then applies OK to the connection values or restores the layout on Cancel.
-    // Returns 1 for OK, 2 for Cancel. On OK the caller closes and reopens the ports by portPlan().
-    int execute();
-
-    void fillFromSettings(); // select the stored choices, keep a copy of the layout
-    void applyConnection();  // OK: the chosen ports, lines and modes into the settings
-    void applyScoring();     // OK: the chosen "Wertung" into the settings
-    void applyScoreboard();  // OK: the chosen screen of the scoreboard into the settings
-    void applyLive();        // OK: the live results into the settings, the password into its store
-    void restoreLayout();    // Cancel: the layout as it was when the dialog was filled
-
-    void FormCreate();
-    void FormShow();
-    void cbPortChange();
-    void cbPortDropDown(PortComboBox *box);
-    void OKBtnClick();
-    void reject() override; // Esc and the close box end with 2, like "Abbrechen"
-
+    void createCertificateEditor();
+    void storeCurrentField();
+    void loadField(int kind);
+    int zoomScale() const { return cbZoom->currentIndex() + 1; }
     void cbWhoChange();
     void cbONClick();
     void cbAlignChange();
@@ -187,29 +213,14 @@ public:
     void PaperPreview1Paint(QPainter &painter);
     void PaperPreview1MouseDown(const QPoint &pos);
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void createInputRow(int input, PortComboBox *&port, QComboBox *&mode, TLed *&lamp, QLabel *&device);
-    void createCertificateEditor();
-    void fillScreens();
-    void createLiveGroup();
-    void fillLive();
-    void liveChange(); // the addresses follow the port, OK needs an upload address that works
-    void storeCurrentField();
-    void loadField(int kind);
-    int zoomScale() const { return cbZoom->currentIndex() + 1; }
-
-    void updateInputView(PortComboBox *box, QLabel *device, TLed *lamp);
-    void applyInput(PortComboBox *box, QComboBox *modeBox, int &port, int &line, int &mode);
-
     Settings &m_settings;
     quint32 m_portMask;
     QByteArray m_savedLayout;
     QHash<int, quint32> m_portStatus;
-    QString m_protocolName;
+    std::function<QString(int port, int line)> m_portDevice;
+    std::function<QList<QHostAddress>()> m_localAddresses;
     PasswordStore *m_passwords = nullptr;
+    QString m_protocolName;
+    std::function<QDate()> m_currentDate;
     TColor m_fontColor = clWindowText; // bFont's caption colour, kept as stored (system colours too)
 };

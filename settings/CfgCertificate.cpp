@@ -201,7 +201,7 @@ void TCfgDialog::cbWhoChange()
     if (kind != -1)
         loadField(kind);
     if (kind == ckDatum)
-        Edit1->setText(certDateText(currentDate ? currentDate() : QDate::currentDate()));
+        Edit1->setText(certDateText(m_currentDate ? m_currentDate() : QDate::currentDate()));
     else if (kind == ckDateiname)
         Edit1->setText(m_protocolName);
     Edit1->setEnabled(kind > ckDateiname);

@@ -97,8 +97,8 @@ void TCfgDialog::fillLive()
 void TCfgDialog::liveChange()
 {
     seLivePort->setEnabled(cbLive->isChecked());
-    const QStringList addresses = Live::phoneAddresses(LocalAddresses ? LocalAddresses() : Live::localIPv4(),
-                                                       quint16(seLivePort->value()));
+    const QStringList addresses = Live::phoneAddresses(
+        m_localAddresses ? m_localAddresses() : Live::localIPv4(), quint16(seLivePort->value()));
     if (!cbLive->isChecked())
         lLiveAddresses->setText(QStringLiteral("aus"));
     else if (addresses.isEmpty())

@@ -285,7 +285,7 @@ TEST_F(FMainTest, SettingsOpenByAltEEvenDuringARun)
     bool shown = false;
     QTimer::singleShot(0, cfg, [&] {
         shown = cfg->isVisible();
-        cfg->CancelBtn->click();
+        childOf<QPushButton>(*cfg, "CancelBtn")->click();
     });
     key(Qt::Key_E, Qt::AltModifier);
     EXPECT_TRUE(shown);

@@ -76,11 +76,12 @@ protected:
     {
         QStringList offered;
         QTimer::singleShot(0, cfg, [&] {
-            for (int i = 0; i < cfg->cbAnzeigetafel->count(); ++i)
-                offered << cfg->cbAnzeigetafel->itemText(i);
+            auto *screens = childOf<QComboBox>(*cfg, "cbAnzeigetafel");
+            for (int i = 0; i < screens->count(); ++i)
+                offered << screens->itemText(i);
             if (choose >= 0)
-                cfg->cbAnzeigetafel->setCurrentIndex(choose);
-            cfg->OKBtn->click();
+                screens->setCurrentIndex(choose);
+            childOf<QPushButton>(*cfg, "OKBtn")->click();
         });
         key(Qt::Key_E, Qt::AltModifier);
         return offered;

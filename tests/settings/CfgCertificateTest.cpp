@@ -19,19 +19,21 @@ namespace {
 class CertEditor : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dialog.fillFromSettings();
-        dialog.show();
-    }
+    void SetUp() override { dialog.show(); }
     void TearDown() override { dialog.close(); }
 
-    void select(int kind) { dialog.cbWho->setCurrentIndex(kind); }
+    void select(int kind) { cbWho->setCurrentIndex(kind); }
     TCertField record(int kind) const { return certField(settings.CertLayout, kind); }
     TCfgDialog::SheetLabel label(int kind) const { return dialog.sheetLabels().at(kind); }
 
     Settings settings;
     TCfgDialog dialog{settings, 0};
+    // The editor's controls, found by their names.
+    QComboBox *cbWho = childOf<QComboBox>(dialog, "cbWho");
+    QLineEdit *Edit1 = childOf<QLineEdit>(dialog, "Edit1");
+    SpinEdit *seLeft = childOf<SpinEdit>(dialog, "seLeft");
+    TBitBtnWithColor *bFont = childOf<TBitBtnWithColor>(dialog, "bFont");
+    TPaperPreview *PaperPreview1 = childOf<TPaperPreview>(dialog, "PaperPreview1");
 };
 
 // How many pixels of the sheet inside rect are mainly green (or, with red, mainly red): the labels
@@ -56,15 +58,15 @@ TEST_F(CertEditor, FirstStartSheet)
 {
     for (int kind = 0; kind < CertFieldCount; ++kind)
         EXPECT_EQ(record(kind), defaultCertField(kind)) << kind; // the first exit stores them
-    EXPECT_EQ(dialog.PaperPreview1->size(), QSize(212, 302));
-    EXPECT_EQ(dialog.PaperPreview1->PageRect(), QRect(1, 1, 207, 297));
+    EXPECT_EQ(PaperPreview1->size(), QSize(212, 302));
+    EXPECT_EQ(PaperPreview1->PageRect(), QRect(1, 1, 207, 297));
 
     const auto labels = dialog.sheetLabels();
     ASSERT_EQ(labels.size(), CertFieldCount);
-    const QImage sheet = dialog.PaperPreview1->grab().toImage();
+    const QImage sheet = PaperPreview1->grab().toImage();
     for (int kind = 0; kind < CertFieldCount; ++kind) {
         const bool on = kind < 8;
-        EXPECT_EQ(labels[kind].text, dialog.cbWho->itemText(kind));
+        EXPECT_EQ(labels[kind].text, cbWho->itemText(kind));
         EXPECT_EQ(labels[kind].topLeft, QPoint(30, 16 * kind));
         EXPECT_EQ(labels[kind].color, on ? clGreen : clRed);
         const QRect area(31, 16 * kind, 20, 12);
@@ -77,12 +79,12 @@ TEST_F(CertEditor, FirstStartSheet)
 
 TEST_F(CertEditor, AlignmentShiftsTheLabel)
 {
-    const int width = QFontMetrics(dialog.PaperPreview1->font()).horizontalAdvance(u"Land"_qs);
+    const int width = QFontMetrics(PaperPreview1->font()).horizontalAdvance(u"Land"_qs);
     select(2);
-    dialog.seLeft->setValue(105);
+    seLeft->setValue(105);
     const int drawnFrom[] = {105, 105 - width / 2, 105 - width};
     for (int align : {0, 1, 2}) {
-        dialog.cbAlign->setCurrentIndex(align);
+        childOf<QComboBox>(dialog, "cbAlign")->setCurrentIndex(align);
         EXPECT_EQ(record(2).Align, align); // written at once
         EXPECT_EQ(label(2).topLeft.x(), drawnFrom[align]) << align;
     }
@@ -102,25 +104,25 @@ TEST_F(CertEditor, LineTextRule)
     };
     for (const Case &c : cases) {
         select(10);
-        EXPECT_EQ(dialog.Edit1->text(), u"3. Zeile drucken"_qs);
-        EXPECT_TRUE(dialog.Edit1->isEnabled());
-        EXPECT_EQ(dialog.focusWidget(), dialog.Edit1);
-        dialog.Edit1->clear();
-        QTest::keyClicks(dialog.Edit1, c.typed);
+        EXPECT_EQ(Edit1->text(), u"3. Zeile drucken"_qs);
+        EXPECT_TRUE(Edit1->isEnabled());
+        EXPECT_EQ(dialog.focusWidget(), Edit1);
+        Edit1->clear();
+        QTest::keyClicks(Edit1, c.typed);
         if (!c.typed.isEmpty()) {
             EXPECT_EQ(label(10).text, c.typed); // the sheet follows the keys
         }
         select(0);
-        EXPECT_FALSE(dialog.Edit1->isEnabled());
+        EXPECT_FALSE(Edit1->isEnabled());
         EXPECT_EQ(record(10).Text, c.typed);
         select(10);
-        EXPECT_EQ(dialog.Edit1->text(), c.reselect) << c.typed.toStdString();
-        dialog.Edit1->setText(u"3. Zeile"_qs);
+        EXPECT_EQ(Edit1->text(), c.reselect) << c.typed.toStdString();
+        Edit1->setText(u"3. Zeile"_qs);
         select(0);
     }
     select(10);
     // The stored line is cut to 255 characters.
-    dialog.Edit1->setText(QString(300, u'é'));
+    Edit1->setText(QString(300, u'é'));
     select(0);
     EXPECT_EQ(record(10).Text, QString(255, u'é'));
 }
@@ -141,10 +143,10 @@ TEST_F(CertEditor, ClickPlacesTheField)
     for (const Case &c : cases) {
         select(4);
         const TCertField was = record(4);
-        dialog.cbZoom->setCurrentText(c.format);
-        QTest::mouseClick(dialog.PaperPreview1, Qt::RightButton, {}, c.click);
-        EXPECT_EQ(dialog.seLeft->value(), c.stored.x());
-        EXPECT_EQ(dialog.seTop->value(), c.stored.y());
+        childOf<QComboBox>(dialog, "cbZoom")->setCurrentText(c.format);
+        QTest::mouseClick(PaperPreview1, Qt::RightButton, {}, c.click);
+        EXPECT_EQ(seLeft->value(), c.stored.x());
+        EXPECT_EQ(childOf<SpinEdit>(dialog, "seTop")->value(), c.stored.y());
         EXPECT_EQ(label(4).topLeft, c.click) << c.format.toStdString(); // under the pointer
         EXPECT_EQ(record(4), was);                                      // not stored yet
         select(5);
@@ -155,15 +157,15 @@ TEST_F(CertEditor, ClickPlacesTheField)
 TEST_F(CertEditor, SpinEntryThatIsNoNumberReadsAsZero)
 {
     select(1);
-    auto *entry = dialog.seLeft->findChild<QLineEdit *>();
+    auto *entry = seLeft->findChild<QLineEdit *>();
     ASSERT_TRUE(entry);
     entry->selectAll();
     QTest::keyClick(entry, Qt::Key_Backspace);
-    EXPECT_EQ(dialog.seLeft->entryValue(), 0);
+    EXPECT_EQ(seLeft->entryValue(), 0);
     EXPECT_EQ(label(1).topLeft.x(), 0);
     QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(dialog.seLeft, &leave);
-    EXPECT_EQ(dialog.seLeft->text(), u"0"_qs);
+    QApplication::sendEvent(seLeft, &leave);
+    EXPECT_EQ(seLeft->text(), u"0"_qs);
     select(2);
     EXPECT_EQ(record(1).Left, 0);
 }
@@ -174,21 +176,22 @@ TEST_F(CertEditor, CancelRestoresAndOkStores)
     const QByteArray before = settings.CertLayout;
     QTimer::singleShot(0, &dialog, [&] {
         select(3);
-        dialog.cbON->click();
-        dialog.cbAlign->setCurrentIndex(2);
+        childOf<QCheckBox>(dialog, "cbON")->click();
+        childOf<QComboBox>(dialog, "cbAlign")->setCurrentIndex(2);
         EXPECT_FALSE(record(3).Enabled);
-        dialog.seLeft->setValue(77);
+        seLeft->setValue(77);
         select(12);
-        dialog.CancelBtn->click();
+        QTest::mouseClick(childOf<QWidget>(dialog, "CancelBtn"), Qt::LeftButton);
     });
     EXPECT_EQ(dialog.execute(), 2);
     EXPECT_EQ(settings.CertLayout, before);
 
     QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_EQ(dialog.cbWho->currentIndex(), 12); // the choice of field persists
-        EXPECT_EQ(dialog.seTop->value(), 192);       // but the controls show the restored record
-        dialog.seLeft->setValue(140);
-        dialog.OKBtn->click();
+        EXPECT_EQ(cbWho->currentIndex(), 12); // the choice of field persists
+        EXPECT_EQ(childOf<SpinEdit>(dialog, "seTop")->value(),
+                  192); // but the controls show the restored record
+        seLeft->setValue(140);
+        QTest::mouseClick(childOf<QWidget>(dialog, "OKBtn"), Qt::LeftButton);
     });
     EXPECT_EQ(dialog.execute(), 1);
     EXPECT_EQ(record(12).Left, 140);
@@ -197,7 +200,7 @@ TEST_F(CertEditor, CancelRestoresAndOkStores)
 
 TEST_F(CertEditor, FontShownAtTwiceItsSize)
 {
-    EXPECT_EQ(dialog.bFont->font().pointSize(), 24);
+    EXPECT_EQ(bFont->font().pointSize(), 24);
     QFont offered;
     dialog.execFontDialog = [&](QFontDialog &fontDialog) {
         offered = fontDialog.currentFont();
@@ -208,22 +211,20 @@ TEST_F(CertEditor, FontShownAtTwiceItsSize)
         return int(QDialog::Accepted);
     };
     select(6);
-    dialog.bFont->click();
+    bFont->click();
     EXPECT_EQ(offered.pointSize(), 12);
     EXPECT_EQ(offered.family(), u"Liberation Serif"_qs); // the face "Times New Roman" resolves to
-    EXPECT_EQ(dialog.bFont->font().pointSize(), 20);
+    EXPECT_EQ(bFont->font().pointSize(), 20);
     select(0);
-    EXPECT_EQ(record(6).FontSize, 10);
-    EXPECT_EQ(record(6).FontName, u"Liberation Sans"_qs);
-    EXPECT_EQ(record(6).FontStyle, fsItalic);
+    EXPECT_EQ(std::tuple(record(6).FontName, record(6).FontSize, record(6).FontStyle),
+              std::tuple(u"Liberation Sans"_qs, 10, int(fsItalic)));
 
     // Confirming the shown font keeps the written name, not the font standing in for it.
     dialog.execFontDialog = [](QFontDialog &) { return int(QDialog::Accepted); };
-    dialog.bFont->click();
+    bFont->click();
     select(1);
-    EXPECT_EQ(record(0).FontName, u"Times New Roman"_qs);
-    EXPECT_EQ(record(0).FontSize, 12);
-    EXPECT_EQ(record(0).FontStyle, fsBold);
+    EXPECT_EQ(std::tuple(record(0).FontName, record(0).FontSize, record(0).FontStyle),
+              std::tuple(u"Times New Roman"_qs, 12, int(fsBold)));
 }
 
 TEST_F(CertEditor, FontDialogUnderGermanTextsOpensOnTheFieldsFont)
@@ -243,7 +244,7 @@ TEST_F(CertEditor, FontDialogUnderGermanTextsOpensOnTheFieldsFont)
             offered = fontDialog.currentFont();
             return int(QDialog::Accepted);
         };
-        dialog.bFont->click();
+        bFont->click();
         EXPECT_EQ(offered.family(), u"Liberation Serif"_qs) << style;
         EXPECT_EQ(offered.pointSize(), 14) << style;
         EXPECT_EQ(offered.bold(), bool(style & fsBold)) << style;
@@ -256,13 +257,13 @@ TEST_F(CertEditor, FontDialogUnderGermanTextsOpensOnTheFieldsFont)
 
 TEST_F(CertEditor, DateAndFileNameAreShownNotStored)
 {
-    dialog.currentDate = [] { return QDate(2026, 3, 5); };
+    dialog.setCurrentDate([] { return QDate(2026, 3, 5); });
     dialog.setProtocolName(u"Fohlenrennen"_qs);
     select(6);
-    EXPECT_EQ(dialog.Edit1->text(), u"05.03.2026"_qs);
-    EXPECT_FALSE(dialog.Edit1->isEnabled());
+    EXPECT_EQ(Edit1->text(), u"05.03.2026"_qs);
+    EXPECT_FALSE(Edit1->isEnabled());
     select(7);
-    EXPECT_EQ(dialog.Edit1->text(), u"Fohlenrennen"_qs);
+    EXPECT_EQ(Edit1->text(), u"Fohlenrennen"_qs);
     select(0);
     EXPECT_TRUE(record(6).Text.isEmpty());
     EXPECT_TRUE(record(7).Text.isEmpty());

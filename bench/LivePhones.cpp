@@ -115,7 +115,7 @@ int main(int argc, char **argv)
         if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
             QCoreApplication::quit();
     });
-    app.exec();
+    QCoreApplication::exec();
     crowd.report();
     return 0;
 }

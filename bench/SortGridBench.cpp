@@ -44,7 +44,7 @@ StringGridCells protocolCells()
 }
 
 // The program's time comparison: a converter built once per sort, as its style handler does.
-TSortCompare timeComparison()
+SortComparison timeComparison()
 {
     return [converter = LocaleConverter()](const QString &a, const QString &b) {
         auto key = [&](const QString &text) {

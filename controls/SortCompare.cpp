@@ -110,7 +110,7 @@ void prepare(Entry &entry, TSortStyle style, const LocaleConverter &converter)
     }
 }
 
-int compareEntries(const Entry &a, const Entry &b, TSortStyle style, const TSortCompare &custom)
+int compareEntries(const Entry &a, const Entry &b, TSortStyle style, const SortComparison &custom)
 {
     switch (style) {
     case ssNumeric:
@@ -388,7 +388,7 @@ int compareNumericExtended(QStringView a, QStringView b)
 }
 
 int compareTexts(const QString &a, const QString &b, TSortStyle style, bool caseSensitive,
-                 const TSortCompare &custom, const LocaleConverter &converter)
+                 const SortComparison &custom, const LocaleConverter &converter)
 {
     Entry x{caseSensitive ? a : foldCase(a), 0};
     Entry y{caseSensitive ? b : foldCase(b), 1};
@@ -434,7 +434,7 @@ std::vector<int> sortKeys(const QString &secondaryIndex, int col, int colCount)
 }
 
 std::vector<int> sortOrder(const StringGridCells &cells, int col, TSortOptions &options,
-                           const TSortStyleQuery &styleQuery)
+                           const SortStyleQuery &styleQuery)
 {
     if (!options.CanSort)
         return {};
@@ -455,7 +455,7 @@ std::vector<int> sortOrder(const StringGridCells &cells, int col, TSortOptions &
             options.SortStyle = DetectSortStyle(cells, *key);
         const TSortStyle style = options.SortStyle;
         const bool descending = options.SortDirection == sdDescending;
-        const TSortCompare &custom = options.SortCompare;
+        const SortComparison &custom = options.SortCompare;
 
         entries.clear();
         for (int pos = 1; pos < rowCount; ++pos) {
@@ -489,7 +489,7 @@ std::vector<int> sortOrder(const StringGridCells &cells, int col, TSortOptions &
 }
 
 std::vector<int> sortRows(StringGridCells &cells, int col, TSortOptions &options,
-                          const TSortStyleQuery &styleQuery)
+                          const SortStyleQuery &styleQuery)
 {
     std::vector<int> order = sortOrder(cells, col, options, styleQuery);
     if (!order.empty())

@@ -24,7 +24,7 @@ enum TSortDirection {
 };
 
 // A comparison of two texts returning -1, 0 or 1.
-using TSortCompare = std::function<int(const QString &, const QString &)>;
+using SortComparison = std::function<int(const QString &, const QString &)>;
 
 struct TSortOptions
 {
@@ -39,7 +39,7 @@ struct TSortOptions
     // A change of the row or column count re-sorts by SortCol.
     bool UpdateOnSizeChange = false;
     // Used by ssCustom; cleared after every sort. Without one, ssCustom compares byte-wise.
-    TSortCompare SortCompare;
+    SortComparison SortCompare;
 };
 
 // Conversions of cell texts with the locale's settings, as the numeric, date and time comparisons
@@ -82,7 +82,7 @@ int compareNumericExtended(QStringView a, QStringView b);
 
 // The comparison of two texts by a style, case folding included (see TSortOptions).
 int compareTexts(const QString &a, const QString &b, TSortStyle style, bool caseSensitive,
-                 const TSortCompare &custom = {}, const LocaleConverter &converter = LocaleConverter());
+                 const SortComparison &custom = {}, const LocaleConverter &converter = LocaleConverter());
 
 // The style that fits every text of column col in the data rows: ssNumeric, ssDateTime, ssTime or
 // ssNormal. A grid without data rows counts as numeric.
@@ -93,16 +93,16 @@ TSortStyle DetectSortStyle(const StringGridCells &cells, int col);
 std::vector<int> sortKeys(const QString &secondaryIndex, int col, int colCount);
 
 // The handler asked once per sort key for its style (and, for ssCustom, SortCompare).
-using TSortStyleQuery = std::function<void(int col, TSortStyle &style)>;
+using SortStyleQuery = std::function<void(int col, TSortStyle &style)>;
 
 // The order of a sort by col: entry i is the row that moves to row i (row 0 stays). Updates
 // SortCol and SortStyle and clears SortCompare, as a sort does. Empty when CanSort is false.
 std::vector<int> sortOrder(const StringGridCells &cells, int col, TSortOptions &options,
-                           const TSortStyleQuery &styleQuery = {});
+                           const SortStyleQuery &styleQuery = {});
 
 // sortOrder applied to the cells; returns the order.
 std::vector<int> sortRows(StringGridCells &cells, int col, TSortOptions &options,
-                          const TSortStyleQuery &styleQuery = {});
+                          const SortStyleQuery &styleQuery = {});
 
 // A header caption that fits the available width: its end replaced by ".." and shortened while
 // it is too wide and longer than three characters.

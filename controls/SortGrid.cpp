@@ -166,10 +166,10 @@ private:
 // ---------------------------------------------------------------------------------------------
 // The delegate paints data cells through the grid.
 
-class TSortGridDelegate : public QStyledItemDelegate
+class SortGridDelegate : public QStyledItemDelegate
 {
 public:
-    explicit TSortGridDelegate(TSortGrid *grid)
+    explicit SortGridDelegate(TSortGrid *grid)
         : QStyledItemDelegate(grid)
         , m_grid(grid)
     {}
@@ -200,7 +200,7 @@ TSortGrid::TSortGrid(QWidget *parent)
     , m_header(new SortGridHeader(this))
 {
     setGridHeader(m_header);
-    setItemDelegate(new TSortGridDelegate(this));
+    setItemDelegate(new SortGridDelegate(this));
 }
 
 TSortGrid::~TSortGrid() = default;
@@ -270,7 +270,7 @@ void TSortGrid::SortByColumn(int col)
     {
         const Update update(*this);
         const int selected = Row();
-        TSortStyleQuery query;
+        SortStyleQuery query;
         if (OnGetSortStyle)
             query = [this](int key, TSortStyle &style) { OnGetSortStyle(this, key, style); };
         const std::vector<int> order = sortOrder(cellStore(), col, m_options, query);

@@ -100,7 +100,7 @@ protected:
 
 private:
     friend class SortGridHeader;
-    friend class TSortGridDelegate;
+    friend class SortGridDelegate;
 
     void headerReleased(int col, Qt::MouseButton button);
     TFormatOptions cellFormat(int col, int row, GridDrawState state) const;

@@ -107,7 +107,7 @@ TEST(SortCompare, CaseFoldingTurnsOnlyAToZIntoLowerCase)
     EXPECT_NE(compareTexts(u"\u00c4"_qs, u"\u00e4"_qs, ssNormal, false), 0);
 
     QStringList seen;
-    TSortCompare spy = [&](const QString &a, const QString &b) {
+    SortComparison spy = [&](const QString &a, const QString &b) {
         seen << a << b;
         return 0;
     };
